@@ -1,0 +1,76 @@
+// The emulated machine of the host back end: a Windows machine kept in a folder.
+//
+// The folder is named by SETUP_MACHINE; without it, "$XDG_DATA_HOME/setup-machine"
+// (or "~/.local/share/setup-machine"), created on first use.  It holds:
+//   machine.ini    what the machine is (below); every key has a default, so an
+//                  empty file is a working NT machine with a fixed drive C:
+//   drives/X/      the default host folder of drive X
+//   attributes.txt read-only, hidden, system and archive bits per host path
+//   registry.reg   the registry, REGEDIT4 text, rewritten atomically on change
+//   journal.log    numbered lines: what the machine was asked to do
+//
+// machine.ini (keys without case; "1"/"0" for flags):
+//   [Machine]
+//   Family=NT | 9x                     (NT)
+//   Administrator=1 | 0                (1)
+//   HklmFullAccess=1 | 0               (1 for administrators and on 9x, else 0)
+//   WindowsDir=C:\WINDOWS              ("" = the query fails)
+//   SystemDir=C:\WINDOWS\SYSTEM32      (9x: C:\WINDOWS\SYSTEM)
+//   TempDir=C:\TEMP\                   ("" = no temporary directory: the query fails)
+//   ProgramPath=C:\SETUP\SETUP.EXE     the running program's path
+//   ComputerName=BRIMPC  UserName=user  HostName=brimpc  HostAddress=192.168.1.10,10.0.0.1
+//   TimeBias=-60                       minutes, UTC = local + bias   (0)
+//   ClockStart=2024-03-05 14:03:07     local time the clock starts at
+//   CurrentDrive=C                     current drive at start
+//   RealTime=0                         1: sleeps and waits really wait
+//   [Drive X]                          one section per drive letter
+//   Type=fixed|removable|cdrom|remote|ramdisk|none
+//   Folder=drives/X                    host folder, relative to the machine folder
+//                                      or absolute; no Folder key = no medium
+//                                      (only the implicit default C: gets drives/C)
+//   Free=8,512,1000,2000               sectors per cluster, bytes per sector,
+//                                      free clusters, total clusters
+//                                      (default: the host file system's figures)
+//   CurrentDir=\DIR                    the drive's current directory at start
+//   Label=DISK1                        volume label
+//   WriteProtect=1                     writes refused (ERR_WRITE_PROTECT)
+//   [Environment]                      the process environment (the host's is never used)
+//   NAME=value
+//   [SpecialFolders]                   CSIDL=path (9x default: no 23, 24, 25)
+//   2=C:\WINDOWS\Startmenü\Programme
+//   [InUse]                            files in use: copy onto, delete, write refused
+//   C:\WINDOWS\SYSTEM32\FOO.DLL=1      (value 2: exclusively, reading refused too)
+//   [RegistryDeny]                     keys that refuse every open
+//   HKLM\SOFTWARE\Locked=1
+//   [Faults]                           per path (Windows or host path) fault injection:
+//   C:\DATA\A.BIN=unreadable           open for reading refused (ERR_ACCESS_DENIED)
+//   C:\DATA\B.BIN=refuse-write         open for writing refused (ERR_ACCESS_DENIED)
+//   C:\DATA\C.BIN=disk-full            writes stop after FullAfter bytes (ERR_DISK_FULL)
+//   C:\DATA\D.BIN=read-error           reads fail after ReadErrorAfter bytes (ERR_READ_FAULT)
+//   [FaultLimits]
+//   C:\DATA\C.BIN=1000                 byte limit for disk-full / read-error (default 0)
+// In-use marks, medium presence, free space and faults are read afresh on every
+// call, so a test may change machine.ini (or call setMachineValue) while a
+// program runs.
+#pragma once
+
+#include <string>
+
+namespace win::machine {
+
+// The machine folder in use (created when missing).
+std::string folder();
+// Forget everything loaded and start again from the machine folder named by
+// SETUP_MACHINE now (tests use it after pointing SETUP_MACHINE elsewhere).
+void reload();
+// Change one key of machine.ini as a person at the machine would (take or
+// release an in-use mark, insert or remove a medium, change free space).
+// An empty value removes the key.
+void setValue(const std::string& section, const std::string& key, const std::string& value);
+// The host path a Windows path maps to ("" when it maps nowhere).
+std::string hostPath(const std::string& windowsPath);
+// Whether sleeps and waits advance only the virtual clock (the default).
+bool virtualTime();
+void setVirtualTime(bool on);
+
+}  // namespace win::machine

@@ -1,0 +1,242 @@
+// The Windows operations the programs need, as a small interface of our own.
+//
+// Every operation takes and returns Windows-1252 strings and plain values and
+// reports failures the way the programs expect them: a false/empty/0 result
+// and an error code readable with lastError().  Paths are Windows paths
+// ("C:\DIR\FILE", "C:FILE", "\FILE", "FILE"); on the host back end a path
+// beginning with "/" is a plain host path.
+//
+// Host back end: one Windows machine emulated in a folder (SETUP_MACHINE).
+// What a test can set in that folder's machine.ini is documented in Machine.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace win {
+
+// ---------------------------------------------------------------- errors
+enum ErrorCode : uint32_t {
+    ERR_SUCCESS = 0,
+    ERR_FILE_NOT_FOUND = 2,
+    ERR_PATH_NOT_FOUND = 3,
+    ERR_ACCESS_DENIED = 5,
+    ERR_INVALID_DRIVE = 15,
+    ERR_WRITE_PROTECT = 19,
+    ERR_NOT_READY = 21,
+    ERR_SHARING_VIOLATION = 32,
+    ERR_FILE_EXISTS = 80,
+    ERR_BUFFER_OVERFLOW = 111,
+    ERR_DISK_FULL = 112,
+    ERR_CALL_NOT_IMPLEMENTED = 120,
+    ERR_INSUFFICIENT_BUFFER = 122,
+    ERR_MOD_NOT_FOUND = 126,
+    ERR_DIR_NOT_EMPTY = 145,
+    ERR_ALREADY_EXISTS = 183,
+    ERR_BAD_EXE_FORMAT = 193,
+    ERR_FILENAME_EXCED_RANGE = 206,
+    ERR_READ_FAULT = 30,
+    ERR_NO_TOKEN = 1008,
+    ERR_PRIVILEGE_NOT_HELD = 1314,
+};
+
+uint32_t lastError();
+void setLastError(uint32_t code);
+// The system's message text for an error code, ending in CR LF.
+std::string systemMessage(uint32_t code);
+
+// Paths of this many characters or more are refused (ERR_FILENAME_EXCED_RANGE).
+constexpr std::size_t kMaxPath = 260;
+
+// ------------------------------------------------- paths, current directory
+// The process's current directory: "X:\DIR" (no trailing backslash except at
+// a root), spelled as it was set.
+std::string currentDirectory();
+// Fails for a missing directory or a drive that is not ready; on success it
+// also becomes that drive's current directory.
+bool setCurrentDirectory(const std::string& path);
+// A relative path resolved against the named drive's (or the current)
+// directory, "." and ".." folded; nullopt when it cannot be converted.
+std::optional<std::string> fullPathName(const std::string& path);
+
+// ------------------------------------------------------------- attributes
+enum FileAttr : uint32_t {
+    ATTR_READONLY = 0x01,
+    ATTR_HIDDEN = 0x02,
+    ATTR_SYSTEM = 0x04,
+    ATTR_VOLUME = 0x08,
+    ATTR_DIRECTORY = 0x10,
+    ATTR_ARCHIVE = 0x20,
+    ATTR_NORMAL = 0x80,
+};
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+// ------------------------------------------------------ files, directories
+bool fileExists(const std::string& path);       // false for a directory
+bool directoryExists(const std::string& path);
+bool createDirectory(const std::string& path);  // one level
+bool removeDirectory(const std::string& path);  // empty, not current
+bool deleteFile(const std::string& path);       // refused: read-only, in use
+// Copies content, attributes and last-write time.  Refused onto an existing
+// target with failIfExists, onto a read-only/hidden or in-use target.
+bool copyFile(const std::string& from, const std::string& to, bool failIfExists);
+// Rename; fails when the target exists.
+bool moveFile(const std::string& from, const std::string& to);
+// Rename that replaces an existing target; refused onto a read-only or in-use
+// target (a read-only or in-use source may be renamed).
+bool replaceFile(const std::string& from, const std::string& to);
+// Whether the file could now be opened for writing without sharing.
+bool canOpenExclusive(const std::string& path);
+uint32_t getFileAttributes(const std::string& path);  // kInvalidAttributes if missing
+bool setFileAttributes(const std::string& path, uint32_t attributes);
+
+// ---------------------------------------------------------------- times
+// File times are UTC in 100 ns units since 1601-01-01, as on Windows.
+using FileTime = uint64_t;
+struct SystemTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+bool getLastWriteTime(const std::string& path, FileTime& utc);
+// Opens the file for writing (refused for read-only or in-use files).
+bool setLastWriteTime(const std::string& path, FileTime utc);
+// Local time uses the machine's time-zone bias (no daylight saving).
+FileTime fileTimeToLocal(FileTime utc);
+FileTime localToFileTime(FileTime local);
+// DOS date/time (2 s steps).  An invalid DOS date makes the conversion fail.
+bool fileTimeToDosDateTime(FileTime local, uint16_t& date, uint16_t& time);
+bool dosDateTimeToFileTime(uint16_t date, uint16_t time, FileTime& local);
+bool fileTimeToSystemTime(FileTime t, SystemTime& st);
+bool systemTimeToFileTime(const SystemTime& st, FileTime& t);
+
+// ---------------------------------------------------------------- search
+struct FindData {
+    std::string name;
+    uint32_t attributes = 0;
+    uint64_t size = 0;
+    FileTime lastWrite = 0;  // UTC
+};
+// Every entry matching the mask's name pattern in the mask's directory, with
+// Windows wildcard rules ("*", "?", "*.*"), "." and ".." in a non-root
+// directory, sorted by the upper-cased bytes of the names.  Filtering by
+// attributes is the caller's (the class library's FindFirst).
+std::vector<FindData> findFiles(const std::string& mask);
+// The Windows wildcard match of one name (without case).
+bool matchesMask(const std::string& name, const std::string& pattern);
+
+// ----------------------------------------------------------- byte streams
+enum class OpenMode {
+    Read,       // existing file, reading
+    Create,     // create or truncate, writing
+    Append,     // create when missing, writing at the end
+    ReadWrite,  // existing file, reading and writing, no truncation
+};
+class File {
+public:
+    virtual ~File() = default;
+    // Fewer bytes than asked at the end of the file or on a read error
+    // (then failed() is true).
+    virtual std::size_t read(void* buffer, std::size_t count) = 0;
+    // Fewer bytes than asked when the disk is full (then failed() is true).
+    virtual std::size_t write(const void* buffer, std::size_t count) = 0;
+    virtual bool seek(uint64_t position) = 0;
+    virtual uint64_t size() = 0;
+    // Flushes and closes; false when data could not be written.
+    virtual bool close() = 0;
+    virtual bool failed() const = 0;
+};
+std::unique_ptr<File> openFile(const std::string& path, OpenMode mode);
+// Whole-file helpers over openFile.
+bool readWholeFile(const std::string& path, std::string& content);
+bool writeWholeFile(const std::string& path, const std::string& content);
+
+// ---------------------------------------------------------------- drives
+enum DriveType : uint32_t {
+    DRIVE_TYPE_UNKNOWN = 0,
+    DRIVE_TYPE_NO_ROOT_DIR = 1,
+    DRIVE_TYPE_REMOVABLE = 2,
+    DRIVE_TYPE_FIXED = 3,
+    DRIVE_TYPE_REMOTE = 4,
+    DRIVE_TYPE_CDROM = 5,
+    DRIVE_TYPE_RAMDISK = 6,
+};
+uint32_t driveType(const std::string& root);  // "X:\"
+struct DiskFree {
+    uint32_t sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+};
+// Fails for a missing letter or a drive without medium.
+bool diskFreeSpace(const std::string& root, DiskFree& free);
+// Bit mask of the mapped drive letters (bit 0 = A).
+uint32_t logicalDrives();
+std::string volumeLabel(const std::string& root);
+// Process-wide error mode; returns the previous one.  With bit 0 clear, a
+// probe of a drive without medium is journalled as a critical-error box.
+constexpr uint32_t SEM_FAILCRITICALERRORS = 0x0001;
+constexpr uint32_t SEM_NOOPENFILEERRORBOX = 0x8000;
+uint32_t setErrorMode(uint32_t mode);
+
+// --------------------------------------------------- system and identity
+std::optional<std::string> windowsDirectory();  // no trailing backslash
+std::optional<std::string> systemDirectory();
+std::optional<std::string> tempPath();          // with trailing backslash
+std::optional<std::string> specialFolder(int csidl);
+enum class Platform { Win9x = 1, WinNT = 2 };
+std::optional<Platform> platformId();
+// Membership of the local Administrators group (always true on 9x).
+bool isAdministratorMember();
+std::string environmentVariable(const std::string& name);  // "" when unset
+std::optional<std::string> computerName();
+std::optional<std::string> userName();
+std::optional<std::string> hostName();
+std::vector<std::string> hostAddresses();  // dotted quads, first is primary
+// The running program's own path on a drive of the machine.
+std::string moduleFileName();
+// The process's parameters, parameter 0 being moduleFileName().
+std::vector<std::string> commandLine();
+void setCommandLine(int argc, char** argv);
+
+// -------------------------------------------------- beep, sleep, clock
+void messageBeep();
+void sleep(uint32_t milliseconds);        // advances the machine's clock
+uint32_t tickCount();                      // milliseconds on the machine's clock
+SystemTime localTime();                    // now, on the machine's clock
+[[noreturn]] void exitProcess(int code);
+
+// ---------------------------------------------------------------- registry
+enum class RegRoot { LocalMachine, CurrentUser };
+enum class RegType { None, String, Dword, Other };
+// Opens (or creates) a key.  fullAccess asks for KEY_ALL_ACCESS, which the
+// machine refuses on HKEY_LOCAL_MACHINE for an NT user who is no
+// administrator; refused keys fail either way.  0 or an error code.
+uint32_t regOpenKey(RegRoot root, const std::string& key, bool create, bool fullAccess);
+bool regKeyExists(RegRoot root, const std::string& key);
+RegType regValueType(RegRoot root, const std::string& key, const std::string& name);
+bool regReadString(RegRoot root, const std::string& key, const std::string& name, std::string& value);
+bool regReadDword(RegRoot root, const std::string& key, const std::string& name, uint32_t& value);
+uint32_t regWriteString(RegRoot root, const std::string& key, const std::string& name, const std::string& value);
+uint32_t regWriteDword(RegRoot root, const std::string& key, const std::string& name, uint32_t value);
+uint32_t regDeleteValue(RegRoot root, const std::string& key, const std::string& name);
+uint32_t regDeleteKey(RegRoot root, const std::string& key);  // with its sub-keys
+std::vector<std::string> regValueNames(RegRoot root, const std::string& key);
+
+// ------------------------------------------------------- profile (INI) files
+// The Windows profile rules: sections and keys without case, blanks around a
+// value dropped, one pair of surrounding quotes removed, values cut at 2047
+// characters.  Every call reads the file as it is now (no cache).
+std::optional<std::string> profileString(const std::string& file, const std::string& section,
+                                         const std::string& key);
+std::vector<std::string> profileKeys(const std::string& file, const std::string& section);
+std::vector<std::string> profileSections(const std::string& file);
+bool profileWriteString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value);
+
+// ----------------------------------------------------- journal
+// One ordered record of what the machine was asked to do; its line numbers
+// come from the same counter as the user interface's transcript.
+uint64_t nextSequenceNumber();
+void journal(const std::string& line);
+
+}  // namespace win
