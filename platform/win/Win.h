@@ -203,7 +203,10 @@ void messageBeep();
 void sleep(uint32_t milliseconds);        // advances the machine's clock
 uint32_t tickCount();                      // milliseconds on the machine's clock
 SystemTime localTime();                    // now, on the machine's clock
+// Ends the process at once (no form closes, nothing saved) after the hooks
+// registered here have run, newest first (the transcript notes the code).
 [[noreturn]] void exitProcess(int code);
+void addExitHook(void (*hook)(int code));
 
 // ---------------------------------------------------------------- registry
 enum class RegRoot { LocalMachine, CurrentUser };
