@@ -5,53 +5,71 @@
 //   machine.ini    what the machine is (below); every key has a default, so an
 //                  empty file is a working NT machine with a fixed drive C:
 //   drives/X/      the default host folder of drive X
-//   attributes.txt read-only, hidden, system and archive bits per host path
+//   attributes.txt read-only, hidden, system and archive bits per canonical host
+//                  path ("XX<tab>path", hex); a file without a line has archive
 //   registry.reg   the registry, REGEDIT4 text, rewritten atomically on change
-//   journal.log    numbered lines: what the machine was asked to do
+//   journal.log    numbered lines "NNNN text": what the machine was asked to do
+//                  ("beep", "sleep N", "critical-error box", ...)
+// machine.ini and registry.reg may be written in UTF-8 or Windows-1252; the
+// layer writes Windows-1252, as are the journal's bytes.
 //
 // machine.ini (keys without case; "1"/"0" for flags):
 //   [Machine]
 //   Family=NT | 9x                     (NT)
-//   Administrator=1 | 0                (1)
+//   Administrator=1 | 0                (1; always 1 on 9x)
 //   HklmFullAccess=1 | 0               (1 for administrators and on 9x, else 0)
 //   WindowsDir=C:\WINDOWS              ("" = the query fails)
-//   SystemDir=C:\WINDOWS\SYSTEM32      (9x: C:\WINDOWS\SYSTEM)
-//   TempDir=C:\TEMP\                   ("" = no temporary directory: the query fails)
+//   SystemDir=C:\WINDOWS\SYSTEM32      (9x: ...\SYSTEM, below WindowsDir)
+//   TempDir=C:\TEMP\                   ("" = no temporary directory: the query fails;
+//                                      no key: TMP or TEMP of [Environment], else C:\TEMP\)
+//                                      The three directories are made on first use
+//                                      when machine.ini does not name them.
 //   ProgramPath=C:\SETUP\SETUP.EXE     the running program's path
-//   ComputerName=BRIMPC  UserName=user  HostName=brimpc  HostAddress=192.168.1.10,10.0.0.1
+//   ComputerName=BRIMPC  UserName=user  HostName=brimpc  ("" = the query fails)
+//   HostAddress=192.168.1.10,10.0.0.1  first is primary ("" = none)
 //   TimeBias=-60                       minutes, UTC = local + bias   (0)
-//   ClockStart=2024-03-05 14:03:07     local time the clock starts at
-//   CurrentDrive=C                     current drive at start
+//   ClockStart=2024-03-05 14:03:07     local time the clock starts at (this one)
+//   TickStart=0                        the tick count at start
+//   CurrentDrive=C                     current drive at start (ProgramPath's drive)
 //   RealTime=0                         1: sleeps and waits really wait
-//   [Drive X]                          one section per drive letter
-//   Type=fixed|removable|cdrom|remote|ramdisk|none
+//   [Drive X]                          one section per drive letter; C: exists
+//                                      without one (Type=none removes it)
+//   Type=fixed|removable|cdrom|remote|ramdisk|none   (fixed)
 //   Folder=drives/X                    host folder, relative to the machine folder
-//                                      or absolute; no Folder key = no medium
-//                                      (only the implicit default C: gets drives/C)
+//                                      or absolute; no key or "" = no medium, except
+//                                      that C: defaults to drives/C.  A fixed, remote
+//                                      or RAM drive's folder is made when missing; a
+//                                      removable or CD drive has a medium only while
+//                                      its folder exists.
 //   Free=8,512,1000,2000               sectors per cluster, bytes per sector,
 //                                      free clusters, total clusters
-//                                      (default: the host file system's figures)
-//   CurrentDir=\DIR                    the drive's current directory at start
+//                                      (default: the host file system's figures;
+//                                      a CD-ROM then has no free cluster)
+//   CurrentDir=\DIR                    the drive's current directory at start (root)
 //   Label=DISK1                        volume label
 //   WriteProtect=1                     writes refused (ERR_WRITE_PROTECT)
-//   [Environment]                      the process environment (the host's is never used)
-//   NAME=value
-//   [SpecialFolders]                   CSIDL=path (9x default: no 23, 24, 25)
-//   2=C:\WINDOWS\Startmenü\Programme
+//   Full=1                             every byte written fails (ERR_DISK_FULL)
+//   [Environment]                      the process environment (the host's is never
+//   NAME=value                         used); windir, TEMP and TMP default to the
+//                                      machine's directories ("" = unset)
+//   [SpecialFolders]                   CSIDL=path, "" = none; defaults below the
+//   2=C:\WINDOWS\Startmenü\Programme   Windows directory for 0, 2, 7, 16 and, on
+//                                      NT only, 23, 24, 25
 //   [InUse]                            files in use: copy onto, delete, write refused
 //   C:\WINDOWS\SYSTEM32\FOO.DLL=1      (value 2: exclusively, reading refused too)
-//   [RegistryDeny]                     keys that refuse every open
+//   [RegistryDeny]                     keys (and their sub-keys) that refuse every open
 //   HKLM\SOFTWARE\Locked=1
-//   [Faults]                           per path (Windows or host path) fault injection:
+//   [Faults]                           per path (Windows or host path) fault injection,
+//                                      several kinds separated by commas:
 //   C:\DATA\A.BIN=unreadable           open for reading refused (ERR_ACCESS_DENIED)
 //   C:\DATA\B.BIN=refuse-write         open for writing refused (ERR_ACCESS_DENIED)
-//   C:\DATA\C.BIN=disk-full            writes stop after FullAfter bytes (ERR_DISK_FULL)
-//   C:\DATA\D.BIN=read-error           reads fail after ReadErrorAfter bytes (ERR_READ_FAULT)
+//   C:\DATA\C.BIN=disk-full            writes stop after the limit (ERR_DISK_FULL)
+//   C:\DATA\D.BIN=read-error           reads fail after the limit (ERR_READ_FAULT)
 //   [FaultLimits]
-//   C:\DATA\C.BIN=1000                 byte limit for disk-full / read-error (default 0)
-// In-use marks, medium presence, free space and faults are read afresh on every
-// call, so a test may change machine.ini (or call setMachineValue) while a
-// program runs.
+//   C:\DATA\C.BIN=1000                 byte limit per opened file for disk-full /
+//                                      read-error (default 0)
+// In-use marks, media, free space and faults are read afresh on every call, so
+// a test may change machine.ini (or call setValue) while a program runs.
 #pragma once
 
 #include <string>
@@ -72,5 +90,8 @@ std::string hostPath(const std::string& windowsPath);
 // Whether sleeps and waits advance only the virtual clock (the default).
 bool virtualTime();
 void setVirtualTime(bool on);
+// Makes the host's working directory the process's current directory (a
+// host path), as a console tool started from a shell expects.
+void useHostWorkingDirectory();
 
 }  // namespace win::machine

@@ -7,7 +7,12 @@
 // beginning with "/" is a plain host path.
 //
 // Host back end: one Windows machine emulated in a folder (SETUP_MACHINE).
-// What a test can set in that folder's machine.ini is documented in Machine.h.
+// What a test can set in that folder's machine.ini is documented in Machine.h,
+// among it the injected faults: [Faults] path=unreadable | refuse-write |
+// disk-full | read-error, with [FaultLimits] path=bytes; [Drive X] Full=1 and
+// WriteProtect=1 for a whole drive; [InUse] path=1 (or 2) for a file in use.
+// Paths of 260 characters or more are refused on the machine's drives; a
+// host path ("/...") follows the same name rules but has no such limit.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +45,10 @@ enum ErrorCode : uint32_t {
     ERR_BAD_EXE_FORMAT = 193,
     ERR_FILENAME_EXCED_RANGE = 206,
     ERR_READ_FAULT = 30,
+    ERR_INVALID_DATA = 13,
+    ERR_INVALID_PARAMETER = 87,
+    ERR_INVALID_NAME = 123,
+    ERR_DIRECTORY = 267,
     ERR_NO_TOKEN = 1008,
     ERR_PRIVILEGE_NOT_HELD = 1314,
 };

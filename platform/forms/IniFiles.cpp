@@ -1,0 +1,70 @@
+#include "IniFiles.h"
+
+#include "SysUtils.h"
+#include "Win.h"
+
+#include <vector>
+
+namespace {
+
+// The profile call returns names as "name\0name\0...\0\0" in a buffer of
+// this many characters.  A name that does not fit whole is left out with
+// those after it: the call would hand back a cut-off name that names nothing.
+constexpr std::size_t kNamesBuffer = 16384;
+
+void addNamesThatFit(const std::vector<std::string>& names, TStrings* strings) {
+    std::size_t used = 0;
+    for (const std::string& name : names) {
+        if (used + name.size() + 2 > kNamesBuffer) break;  // its zero and the final one
+        strings->Add(name);
+        used += name.size() + 1;
+    }
+}
+
+}  // namespace
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue) const {
+    return win::profileString(m_sFileName, section, key).value_or(defaultValue);
+}
+
+int TIniFile::ReadInteger(const std::string& section, const std::string& key, int defaultValue) const {
+    // StrToIntDef knows the "0x" prefix.
+    return StrToIntDef(ReadString(section, key, ""), defaultValue);
+}
+
+bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TIniFile::ReadSection(const std::string& section, TStrings* strings) const {
+    strings->Clear();
+    addNamesThatFit(win::profileKeys(m_sFileName, section), strings);
+}
+
+void TIniFile::ReadSections(TStrings* strings) const {
+    strings->Clear();
+    addNamesThatFit(win::profileSections(m_sFileName), strings);
+}
+
+void TIniFile::ReadSectionValues(const std::string& section, TStrings* strings) const {
+    TStringList keys;
+    ReadSection(section, &keys);
+    AddValues(section, keys, strings);
+}
+
+void TIniFile::ReadWholeSectionValues(const std::string& section, TStrings* strings) const {
+    TStringList keys;
+    for (const std::string& name : win::profileKeys(m_sFileName, section)) keys.Add(name);
+    AddValues(section, keys, strings);
+}
+
+void TIniFile::AddValues(const std::string& section, const TStrings& keys, TStrings* strings) const {
+    strings->Clear();
+    for (int i = 0; i < keys.Count(); ++i) strings->Add(keys[i] + "=" + ReadString(section, keys[i], ""));
+}
+
+void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    if (!win::profileWriteString(m_sFileName, section, key, value))
+        throw EIniFileException("Unable to write to " + m_sFileName);
+}

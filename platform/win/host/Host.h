@@ -1,0 +1,145 @@
+// Internals of the host back end shared by its units: the machine folder and
+// machine.ini, the process state, drives, path resolution, and the side
+// records (attributes, in-use marks, faults).
+#pragma once
+
+#include "Win.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace win::host {
+
+// ------------------------------------------------------------------ names
+// Windows-1252 <-> UTF-8 at the host's edge.  Every Windows-1252 text maps to
+// UTF-8 and back unchanged; host text that is no valid UTF-8 is taken byte for
+// byte, characters outside the code page become "?".
+std::string toUtf8(std::string_view cp1252);
+std::string toCp1252(std::string_view utf8);
+
+// A text file of the machine folder as Windows-1252 ("" when missing): a file
+// written as UTF-8 (by a person) is converted, anything else taken as it is.
+std::string readMachineText(const std::string& hostFile);
+// Writes through a temporary file and a rename, so readers never see half.
+bool writeFileAtomically(const std::string& hostFile, const std::string& bytes);
+
+// ------------------------------------------------------------ machine.ini
+// machine.ini as it is now; every call that must see changes takes a fresh one.
+class Ini {
+public:
+    static Ini now();
+    std::optional<std::string> get(std::string_view section, std::string_view key) const;
+    std::string get(std::string_view section, std::string_view key, const std::string& fallback) const;
+    bool flag(std::string_view section, std::string_view key, bool fallback) const;
+    long long number(std::string_view section, std::string_view key, long long fallback) const;
+    std::vector<std::string> keys(std::string_view section) const;
+    bool hasSection(std::string_view section) const;
+
+private:
+    std::string text_;
+};
+
+std::string machineFolder();
+bool isNT(const Ini& ini);
+bool isAdministrator(const Ini& ini);
+std::string windowsDirectoryOf(const Ini& ini);
+std::string systemDirectoryOf(const Ini& ini);
+std::optional<std::string> tempPathOf(const Ini& ini);
+std::string programPathOf(const Ini& ini);
+
+// ------------------------------------------------------------------ state
+// A path split into its drive (0 for a host path) and its components, "." and
+// ".." already folded.
+struct Lexical {
+    char drive = 0;
+    std::vector<std::string> parts;
+    bool trailingSeparator = false;
+};
+std::string windowsText(const Lexical& path);
+
+struct State {
+    std::string folder;
+    Lexical cwd;
+    std::array<std::optional<Lexical>, 26> driveCwd;
+    uint32_t errorMode = 0;
+    uint64_t elapsedMs = 0;
+    uint64_t lastSequence = 0;
+    bool virtualTime = true;
+    std::vector<std::string> commandLine;
+};
+// Loaded from the machine folder on first use (and after reload()).
+State& state();
+
+// Sets the last error and returns false, for "return fail(...)".
+bool fail(uint32_t code);
+
+// ----------------------------------------------------------------- drives
+struct Drive {
+    char letter = 0;
+    uint32_t type = DRIVE_TYPE_FIXED;
+    std::string folder;  // host folder; "" = no medium
+    bool present = false;
+    bool writeProtect = false;
+    bool full = false;  // every write fails with ERR_DISK_FULL
+    std::string label;
+    std::optional<DiskFree> free;  // configured figures
+};
+// nullopt for a letter the machine does not have.
+std::optional<Drive> findDrive(const Ini& ini, char letter);
+// Sets ERR_NOT_READY; journals the system's box unless the error mode
+// suppresses it.  Returns false.
+bool notReady();
+
+// ------------------------------------------------------------------ paths
+// Lexical resolution against the current directories; nullopt for an empty
+// or UNC path.
+std::optional<Lexical> lexical(const std::string& path);
+
+struct Resolved {
+    std::string windows;  // the full Windows path, as spelled by the caller
+    std::string host;     // the host path, with the host's spelling where it exists
+    bool root = false;
+    std::optional<Drive> drive;  // none for a host path
+};
+// Full resolution for a file operation: name rules, path limit, drive
+// mapping and readiness (setting the last error on failure).
+std::optional<Resolved> resolve(const std::string& path);
+// The host path a path maps to without touching the last error or the
+// journal ("" when it maps nowhere).
+std::string quietHostPath(const Ini& ini, const std::string& path);
+// The key under which side records are kept for a host path.
+std::string canonicalKey(const std::string& hostPath);
+
+// ----------------------------------------------------------- side records
+// R/H/S/A bits recorded for the path (nullopt when nothing is recorded).
+std::optional<uint32_t> recordedAttributes(const std::string& hostPath);
+void recordAttributes(const std::string& hostPath, uint32_t attributes);
+// The attributes Windows reports for an existing file or directory: the
+// recorded bits (a file without record has ATTR_ARCHIVE), ATTR_DIRECTORY,
+// ATTR_NORMAL when none is set.
+uint32_t reportedAttributes(const std::string& hostPath, bool isDirectory, bool isRoot);
+void forgetAttributes(const std::string& hostPath);
+// Moves the records of the path and everything below it.
+void moveAttributes(const std::string& fromHost, const std::string& toHost);
+
+// 0 not in use, 1 in use (no writing), 2 exclusively (no reading either).
+int inUseLevel(const Ini& ini, const std::string& hostPath);
+
+struct Faults {
+    bool unreadable = false;
+    bool refuseWrite = false;
+    std::optional<uint64_t> fullAfter;       // bytes written before the disk is full
+    std::optional<uint64_t> readErrorAfter;  // bytes read before a read error
+};
+Faults faultsFor(const Ini& ini, const std::string& hostPath);
+
+// ---------------------------------------------------------------- time
+FileTime hostTimeToFileTime(int64_t seconds, int64_t nanoseconds);
+void fileTimeToHostTime(FileTime t, int64_t& seconds, int64_t& nanoseconds);
+std::optional<FileTime> parseLocalTime(const std::string& text);  // "YYYY-MM-DD HH:MM:SS"
+
+}  // namespace win::host

@@ -1,0 +1,197 @@
+// The machine folder, machine.ini, the process state and the journal.
+#include "Machine.h"
+
+#include "Host.h"
+#include "Profile.h"
+#include "Text1252.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace win::host {
+namespace {
+
+std::unique_ptr<State> g_state;
+thread_local uint32_t g_lastError = 0;
+
+std::string defaultFolder() {
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) return std::string(data) + "/setup-machine";
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : ".") + "/.local/share/setup-machine";
+}
+
+std::string chooseFolder() {
+    const char* named = std::getenv("SETUP_MACHINE");
+    std::string folder = named && *named ? named : defaultFolder();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    const fs::path absolute = fs::absolute(folder, ec);
+    return ec ? folder : absolute.lexically_normal().string();
+}
+
+uint64_t lastJournalNumber(const std::string& folder) {
+    std::ifstream in(folder + "/journal.log", std::ios::binary);
+    std::string line, last;
+    while (std::getline(in, line))
+        if (!line.empty()) last = line;
+    return std::strtoull(last.c_str(), nullptr, 10);
+}
+
+// The directories an empty machine.ini promises (Windows, System, temporary
+// directory), made on first use; a directory named in machine.ini is left to
+// the test that names it.
+void createDefaultDirectories(const Ini& ini) {
+    const std::pair<const char*, std::optional<std::string>> defaults[] = {
+        {"WindowsDir", windowsDirectoryOf(ini)},
+        {"SystemDir", systemDirectoryOf(ini)},
+        {"TempDir", tempPathOf(ini)},
+    };
+    for (const auto& [key, dir] : defaults) {
+        if (ini.get("Machine", key) || !dir || dir->empty()) continue;
+        const std::string host = quietHostPath(ini, *dir);
+        std::error_code ec;
+        if (!host.empty()) fs::create_directories(host, ec);
+    }
+}
+
+Lexical startDirectory(const Ini& ini, char letter) {
+    Lexical dir;
+    dir.drive = letter;
+    const std::string configured = ini.get("Drive " + std::string(1, letter), "CurrentDir", "");
+    std::optional<Lexical> parsed = lexical(std::string(1, letter) + ":\\" + configured);
+    return parsed ? *parsed : dir;
+}
+
+char startDrive(const Ini& ini) {
+    const std::string program = programPathOf(ini);
+    std::string drive = ini.get("Machine", "CurrentDrive", program.size() >= 2 && program[1] == ':' ? program.substr(0, 1) : "C");
+    const unsigned char letter = text::upper(static_cast<unsigned char>(drive.empty() ? 'C' : drive[0]));
+    return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter) : 'C';
+}
+
+void load(State& s) {
+    s.folder = chooseFolder();
+    const std::string ini = s.folder + "/machine.ini";
+    if (!fs::exists(ini)) std::ofstream(ini, std::ios::binary);
+    const Ini machine = Ini::now();
+    s.lastSequence = lastJournalNumber(s.folder);
+    s.virtualTime = !machine.flag("Machine", "RealTime", false);
+    // Current directories are read before anything resolves a relative path.
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        if (machine.get("Drive " + std::string(1, letter), "CurrentDir"))
+            s.driveCwd[letter - 'A'] = startDirectory(machine, letter);
+    const char drive = startDrive(machine);
+    s.cwd = s.driveCwd[drive - 'A'].value_or(Lexical{drive, {}, false});
+    if (std::optional<Drive> c = findDrive(machine, 'C'); c && c->present) fs::create_directories(c->folder);
+    createDefaultDirectories(machine);
+}
+
+}  // namespace
+
+State& state() {
+    if (!g_state) {
+        g_state = std::make_unique<State>();
+        load(*g_state);
+    }
+    return *g_state;
+}
+
+std::string machineFolder() { return state().folder; }
+
+bool fail(uint32_t code) {
+    g_lastError = code;
+    return false;
+}
+
+// ------------------------------------------------------------------ Ini
+
+Ini Ini::now() {
+    Ini ini;
+    ini.text_ = readMachineText(machineFolder() + "/machine.ini");
+    return ini;
+}
+
+std::optional<std::string> Ini::get(std::string_view section, std::string_view key) const {
+    return profile::readString(text_, section, key);
+}
+
+std::string Ini::get(std::string_view section, std::string_view key, const std::string& fallback) const {
+    return get(section, key).value_or(fallback);
+}
+
+bool Ini::flag(std::string_view section, std::string_view key, bool fallback) const {
+    const std::optional<std::string> value = get(section, key);
+    if (!value || value->empty()) return fallback;
+    return (*value)[0] == '1' || text::upper(*value) == "YES" || text::upper(*value) == "TRUE";
+}
+
+long long Ini::number(std::string_view section, std::string_view key, long long fallback) const {
+    const std::optional<std::string> value = get(section, key);
+    if (!value || value->empty()) return fallback;
+    char* end = nullptr;
+    const long long n = std::strtoll(value->c_str(), &end, 10);
+    return end && *end == '\0' ? n : fallback;
+}
+
+std::vector<std::string> Ini::keys(std::string_view section) const { return profile::keyNames(text_, section); }
+
+bool Ini::hasSection(std::string_view section) const {
+    for (const std::string& name : profile::sectionNames(text_))
+        if (text::equalNoCase(name, section)) return true;
+    return false;
+}
+
+}  // namespace win::host
+
+// ------------------------------------------------------------ public part
+
+namespace win {
+
+uint32_t lastError() { return host::g_lastError; }
+void setLastError(uint32_t code) { host::fail(code); }
+
+uint64_t nextSequenceNumber() { return ++host::state().lastSequence; }
+
+void journal(const std::string& line) {
+    const uint64_t number = nextSequenceNumber();
+    if (FILE* f = std::fopen((host::machineFolder() + "/journal.log").c_str(), "ab")) {
+        std::fprintf(f, "%04llu %s\n", static_cast<unsigned long long>(number), line.c_str());
+        std::fclose(f);
+    }
+}
+
+namespace machine {
+
+std::string folder() { return host::machineFolder(); }
+
+void reload() { host::g_state.reset(); }
+
+void setValue(const std::string& section, const std::string& key, const std::string& value) {
+    const std::string file = folder() + "/machine.ini";
+    const std::string text = host::readMachineText(file);
+    const std::string changed =
+        value.empty() ? profile::deleteKey(text, section, key) : profile::writeString(text, section, key, value);
+    host::writeFileAtomically(file, changed);
+}
+
+std::string hostPath(const std::string& windowsPath) {
+    return host::quietHostPath(host::Ini::now(), windowsPath);
+}
+
+bool virtualTime() { return host::state().virtualTime; }
+void setVirtualTime(bool on) { host::state().virtualTime = on; }
+
+void useHostWorkingDirectory() {
+    std::error_code ec;
+    const std::string cwd = fs::current_path(ec).string();
+    if (ec) return;
+    if (std::optional<host::Lexical> dir = host::lexical(host::toCp1252(cwd))) host::state().cwd = *dir;
+}
+
+}  // namespace machine
+}  // namespace win
