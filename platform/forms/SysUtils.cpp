@@ -1,5 +1,7 @@
 #include "SysUtils.h"
 
+#include "Dialogs.h"
+
 #include "Text1252.h"
 
 #include <algorithm>
@@ -440,6 +442,4 @@ std::string FormatDateTime(const std::string& format, TDateTime value) {
     return out;
 }
 
-void Beep() {
-    win::messageBeep();
-}
+void Beep() { MessageBeep(0); }

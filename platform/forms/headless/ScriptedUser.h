@@ -1,0 +1,71 @@
+// The headless display back end: no windows; a scripted user answers every
+// wait, and a transcript records what a user would have seen.
+//
+// A form or box the script did not expect, a control that does not exist,
+// or a script that ends while the program waits for the user stops the run
+// at once: "script line N: ..." on standard error and in the transcript,
+// then exit code 2.  Time is the machine's virtual clock: waiting for a
+// timer advances it to the timer's due tick.  In a modal window a timer
+// fires at most once between two user steps, so that a timer left enabled
+// cannot starve the user.
+#pragma once
+
+#include "Forms.h"
+#include "Script.h"
+#include "Transcript.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace forms::headless {
+
+class ScriptedUser : public DisplayBackEnd {
+public:
+    ScriptedUser(Script script, std::unique_ptr<Transcript> transcript);
+    ~ScriptedUser() override;
+    // SETUP_SCRIPT (none: an empty script) and SETUP_TRANSCRIPT (none:
+    // standard error); a script that cannot be read or parsed ends the run.
+    static std::unique_ptr<ScriptedUser> fromEnvironment();
+    // For tests: a script given as text; the transcript goes to the host
+    // file transcriptPath (standard error for "") and stays readable here.
+    static std::unique_ptr<ScriptedUser> fromText(const std::string& utf8, const std::string& transcriptPath);
+
+    const Transcript& transcript() const { return *m_transcript; }
+
+    void formShown(TForm& form, bool modal) override;
+    void formHidden(TForm& form) override;
+    void modalEnded(TForm& form, int result) override;
+    void boxOpened(BoxRequest& box) override;
+    // The box went to the transcript with its answer.
+    void boxClosed(BoxRequest&) override {}
+    void waitForInput(TForm* form, BoxRequest* box, std::optional<uint32_t> timerDue) override;
+    void repaint(TControl&) override {}
+    void beep() override;
+
+private:
+    static std::unique_ptr<ScriptedUser> create(const std::string& transcriptPath,
+                                                const std::function<Script()>& readScript);
+    static void exitHook(int code);
+    [[noreturn]] void fail(int line, const std::string& what);
+    // The next user step; machine steps on the way are carried out.
+    std::optional<Step> takeStep();
+    Step requireStep(const std::string& happening);
+    void writeBox(const BoxRequest& box, const std::string& answer);
+    void answerBox(BoxRequest& box);
+    void act(TForm& form, const Step& step);
+    void typeText(TForm& form, const Step& step);
+    TControl* findControl(TForm& form, const Step& step);
+    template <class T>
+    T* controlOfKind(TForm& form, const Step& step, const char* kind);
+    // Notes the step in the transcript: done, or ignored when the user
+    // cannot reach the control (then false).
+    bool reachable(TControl& control, const Step& step, bool readOnly = false);
+
+    Script m_script;
+    std::unique_ptr<Transcript> m_transcript;
+    bool m_bTimerFired = false;  // in this modal window, since the last user step
+};
+
+}  // namespace forms::headless

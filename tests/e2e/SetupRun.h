@@ -1,0 +1,47 @@
+// Runs the built installer on an emulated machine: drive C: fixed, drive D:
+// fixed and empty, the installation medium as a CD in drive E:.
+#pragma once
+
+#include "MachineFixture.h"
+#include "ProgramRun.h"
+
+#include <string>
+#include <vector>
+
+namespace setuptest {
+
+struct SetupResult {
+    int exitCode = -1;
+    std::string transcript;  // UTF-8
+    std::string err;
+};
+
+class SetupTest : public testsupport::MachineTest {
+protected:
+    // Creates the machine's Windows, System and temporary directories.
+    void SetUp() override;
+    std::string machineIni() const override { return iniWith(""); }
+    // The machine with more [Machine] keys (they win over the defaults) and
+    // more sections.
+    std::string iniWith(const std::string& machineKeys, const std::string& sections = "") const;
+
+    std::string medium() const { return machineDir + "/medium"; }
+    // A file on the medium (content as Windows-1252 bytes).
+    void putOnMedium(const std::string& name, const std::string& content);
+    // "SETUP.ALL" (UTF-8 text, stored as Windows-1252 with CR LF) packed into
+    // the medium's "INST.ALL".
+    void putSetupDescription(const std::string& text);
+
+    SetupResult runSetup(const std::string& script, const std::vector<std::string>& args = {});
+
+    // The host path of a Windows path on the machine.
+    std::string host(const std::string& windowsPath) const;
+    // The lines of a log (without the date and time stamps), UTF-8.
+    std::vector<std::string> logTexts(const std::string& windowsPath) const;
+};
+
+// Windows-1252 bytes of a UTF-8 text, and back.
+std::string ToAnsi(const std::string& utf8);
+std::string ToUtf8(const std::string& ansi);
+
+}  // namespace setuptest
