@@ -68,8 +68,37 @@
 //   [FaultLimits]
 //   C:\DATA\C.BIN=1000                 byte limit per opened file for disk-full /
 //                                      read-error (default 0)
+//   [Security]                         the running program's access tokens (NT)
+//   Groups=S-1-1-0,S-1-5-32-544:deny   the token's groups in order, ":deny" for a group
+//                                      held for deny only (default: S-1-1-0, S-1-5-32-544
+//                                      for an administrator, S-1-5-32-545, S-1-5-4, S-1-5-11)
+//   ThreadToken=none | present | CODE  whether the thread impersonates: no (opening its
+//                                      token fails with 1008), with the process's groups,
+//                                      or the open fails with error CODE   (none)
+//   ShutdownPrivilege=1 | 0            the token holds SeShutdownPrivilege, disabled
+//                                      until enabled   (1)
 // In-use marks, media, free space and faults are read afresh on every call, so
 // a test may change machine.ini (or call setValue) while a program runs.
+//
+// Programs.  A command line runs the file it resolves to (win::createProcess):
+//   - a host program (an executable file beginning with "#!" or an ELF
+//     header) really runs: in the host folder of the current directory, with
+//     the machine's environment (as environmentVariable gives it: [Environment],
+//     windir, TEMP, TMP), SETUP_MACHINE (so it can act on this machine) and,
+//     unless the machine names PATH, the host's PATH; its arguments are the
+//     rest of the command line split at blanks, "..." grouping.  An exit by
+//     signal N gives the exit code 128 + N.
+//   - a file whose first line begins with "#machine-program" is declared by
+//     the machine: it starts no host process and runs on the machine's clock.
+//     Words after the marker:
+//       exit=N                 its exit code (0)
+//       seconds=N              its run time on the clock (0: ends at once)
+//       never-ends             it runs until terminated
+//       wait-fails             every wait for it fails (ERR_ACCESS_DENIED)
+//       exit-code-unreadable   reading its exit code fails (ERR_ACCESS_DENIED)
+//     e.g. "#machine-program exit=5 seconds=40".  An unknown word makes the
+//     file no program.
+//   - any other file is no program (ERR_BAD_EXE_FORMAT).
 #pragma once
 
 #include <string>

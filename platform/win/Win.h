@@ -251,4 +251,78 @@ bool profileWriteString(const std::string& file, const std::string& section, con
 uint64_t nextSequenceNumber();
 void journal(const std::string& line);
 
+
+// ---------------------------------------------------------------- processes
+// A program is a file on the machine: a host program that really runs, or a
+// program the machine declares by a marker (both in Machine.h).
+enum class ProcessHandle : uint32_t { None = 0 };
+enum WaitResult : uint32_t {
+    WAIT_OBJECT_0 = 0,
+    WAIT_TIMEOUT = 258,
+    WAIT_FAILED = 0xFFFFFFFFu,
+};
+constexpr uint32_t STILL_ACTIVE = 259;
+// Starts a command line as Windows does without an application name: a
+// quoted first token names the program; otherwise the first blank-separated
+// prefix that names an existing file, ".exe" appended to a prefix without
+// extension (a name without directory is searched in the running program's
+// directory, the current, System and Windows directories and the
+// environment's PATH).  None with ERR_FILE_NOT_FOUND when no prefix names a
+// file, ERR_BAD_EXE_FORMAT when the file is no program.  Journalled with the
+// resolved program, show code and current directory.
+ProcessHandle createProcess(const std::string& commandLine, int showCmd);
+// One wait of at most milliseconds, real for a host program.  The machine's
+// clock advances by the whole wait for a host program that was running (so
+// runs repeat), and up to its end for a declared one.  WAIT_OBJECT_0 once
+// the program has ended, WAIT_TIMEOUT, or WAIT_FAILED with the last error.
+uint32_t waitForProcess(ProcessHandle process, uint32_t milliseconds);
+// STILL_ACTIVE while the program runs.
+bool processExitCode(ProcessHandle process, uint32_t& exitCode);
+// Fails with ERR_ACCESS_DENIED for a program that has already ended.
+bool terminateProcess(ProcessHandle process, uint32_t exitCode);
+// Closes the process and thread handles; a running program goes on.
+bool closeProcess(ProcessHandle process);
+
+// ---------------------------------------------------- security and restart
+// Access tokens of the running program (the machine's [Security] section).
+// On 9x every token call fails with ERR_CALL_NOT_IMPLEMENTED.
+enum class TokenHandle : uint32_t { None = 0 };
+constexpr uint32_t TOKEN_QUERY = 0x0008;
+constexpr uint32_t TOKEN_ADJUST_PRIVILEGES = 0x0020;
+// Fails with ERR_NO_TOKEN when the thread does not impersonate.
+bool openThreadToken(uint32_t access, TokenHandle& token);
+bool openProcessToken(uint32_t access, TokenHandle& token);
+bool closeToken(TokenHandle token);
+
+struct Sid {
+    uint64_t authority = 0;
+    std::vector<uint32_t> subAuthorities;
+    bool operator==(const Sid&) const = default;
+};
+constexpr uint32_t SE_GROUP_MANDATORY = 0x01;
+constexpr uint32_t SE_GROUP_ENABLED_BY_DEFAULT = 0x02;
+constexpr uint32_t SE_GROUP_ENABLED = 0x04;
+constexpr uint32_t SE_GROUP_USE_FOR_DENY_ONLY = 0x10;
+struct TokenGroup {
+    Sid sid;
+    uint32_t attributes = 0;
+};
+// The token's groups in order, read into a buffer of bufferSize bytes laid
+// out as a 32-bit program receives them (a 4-byte count, 8 bytes per group,
+// each SID 8 bytes plus 4 per sub-authority); ERR_INSUFFICIENT_BUFFER when
+// they need more.  Needs TOKEN_QUERY.
+bool tokenGroups(TokenHandle token, std::size_t bufferSize, std::vector<TokenGroup>& groups);
+// Enables a privilege the token holds ("SeShutdownPrivilege"); fails with
+// ERR_PRIVILEGE_NOT_HELD for one it does not hold.  Needs
+// TOKEN_ADJUST_PRIVILEGES.
+bool enablePrivilege(TokenHandle token, const std::string& privilege);
+
+constexpr uint32_t EWX_SHUTDOWN = 0x01;
+constexpr uint32_t EWX_REBOOT = 0x02;
+constexpr uint32_t EWX_FORCE = 0x04;
+// Journals the restart request with the shutdown privilege's state; the
+// program goes on running.  On NT refused (ERR_PRIVILEGE_NOT_HELD) unless
+// the privilege was enabled.
+bool exitWindows(uint32_t flags);
+
 }  // namespace win

@@ -1,6 +1,7 @@
 #include "fInstall.h"
 
 #include "InstallLog.h"
+#include "Resources.h"
 #include "Ulzw.h"
 #include "SysUtils.h"
 #include "Tools.h"
@@ -79,13 +80,16 @@ void TfrmInstall::CreateDesign() {
     Image1 = Place<TImage>(this, "Image1", 0, 0, 680, 54);
     Image1->Align = alTop;
     Image1->Stretch = true;
+    Image1->Picture = resources::BannerJpeg();
 
     Panel1 = Place<TPanel>(this, "Panel1", 0, 54, 170, 420);
     Panel1->Align = alLeft;
     Panel1->Enabled = false;
+    Panel1->BevelOuter = bvNone;
     Image2 = Place<TImage>(Panel1, "Image2", 0, 0, 152, 420);
     Image2->Align = alLeft;
     Image2->Stretch = true;
+    Image2->Picture = resources::SideJpeg();
     Label2 = Place<TLabel>(Panel1, "Label2", 21, 154, 60, 16);
     Label2->Caption = "Version";
     Label2->SetFont(VersionFont());
@@ -111,7 +115,7 @@ void TfrmInstall::tmrStartTimer(TObject*) {
     // The engine reports its failures itself; whatever else escapes would
     // leave a main form behind that nobody can close.
     try {
-        if (StartUp()) Close();
+        if (StartUp()) RunWizard();
     } catch (const std::exception& e) {
         MessageBeep(0);
         FatalEnd(e.what(), std::string("Abbruch, unerwarteter Fehler: ") + e.what());
@@ -135,6 +139,7 @@ bool TfrmInstall::StartUp() {
     ExpandSetupDescription();
     ReadSetupDescription(m_sTempDir + "SETUP.ALL");
     m_nSelectedType = 0;
+    RunStartProgram();
 
     Hide();
     HidePrepareIfVisible();
@@ -170,7 +175,7 @@ void TfrmInstall::TakeTempOption(const std::string& parameter) {
 }
 
 bool TfrmInstall::AskAdministrator() {
-    if (!IsWindowsNT() || win::isAdministratorMember()) return true;
+    if (IsAdministrator()) return true;
     MessageBeep(0);
     const int answer = Application->MessageBox(
         "Sie haben keine Administratorrechte auf dieser Maschine.\n"

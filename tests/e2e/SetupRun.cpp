@@ -68,14 +68,14 @@ void SetupTest::putOnMedium(const std::string& name, const std::string& content)
 }
 
 void SetupTest::putSetupDescription(const std::string& text) {
-    const std::string data = ToAnsi(WithCrLf(text));
+    const std::string data = WithCrLf(text);
     const LzwMemberHeader header =
         LzwMakeHeader("SETUP.ALL", static_cast<uint32_t>(data.size()), LzwDosDateTime(2024, 3, 5, 14, 3, 6), 0x20);
     putOnMedium("INST.ALL", LzwPackMember(header, data));
 }
 
 SetupResult SetupTest::runSetup(const std::string& script, const std::vector<std::string>& args) {
-    testsupport::writeHostFile(machineDir + "/user.script", script);
+    testsupport::writeHostFile(machineDir + "/user.script", ToUtf8(script));
     const std::string transcript = machineDir + "/transcript.txt";
     testsupport::ProgramRun run;
     run.program = testsupport::builtProgram("setup/setup");
@@ -84,13 +84,13 @@ SetupResult SetupTest::runSetup(const std::string& script, const std::vector<std
                {"SETUP_SCRIPT", machineDir + "/user.script"},
                {"SETUP_TRANSCRIPT", transcript}};
     const testsupport::ProgramResult r = testsupport::runProgram(run);
-    return SetupResult{r.exitCode, testsupport::readHostFile(transcript), r.err};
+    return SetupResult{r.exitCode, ToAnsi(testsupport::readHostFile(transcript)), r.err};
 }
 
 std::string SetupTest::host(const std::string& windowsPath) const { return win::machine::hostPath(windowsPath); }
 
 std::vector<std::string> SetupTest::logTexts(const std::string& windowsPath) const {
-    std::istringstream in(ToUtf8(testsupport::readHostFile(host(windowsPath))));
+    std::istringstream in(testsupport::readHostFile(host(windowsPath)));
     std::vector<std::string> texts;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();

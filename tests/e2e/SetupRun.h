@@ -12,7 +12,7 @@ namespace setuptest {
 
 struct SetupResult {
     int exitCode = -1;
-    std::string transcript;  // UTF-8
+    std::string transcript;  // Windows-1252, like the tests' literals
     std::string err;
 };
 
@@ -26,17 +26,19 @@ protected:
     std::string iniWith(const std::string& machineKeys, const std::string& sections = "") const;
 
     std::string medium() const { return machineDir + "/medium"; }
-    // A file on the medium (content as Windows-1252 bytes).
+    // Texts are Windows-1252 throughout, as the tests' literals are.
+    // A file on the medium.
     void putOnMedium(const std::string& name, const std::string& content);
-    // "SETUP.ALL" (UTF-8 text, stored as Windows-1252 with CR LF) packed into
+    // "SETUP.ALL" (stored with CR LF) packed into
     // the medium's "INST.ALL".
     void putSetupDescription(const std::string& text);
 
+    // The script is written as UTF-8, as a person would write it.
     SetupResult runSetup(const std::string& script, const std::vector<std::string>& args = {});
 
     // The host path of a Windows path on the machine.
     std::string host(const std::string& windowsPath) const;
-    // The lines of a log (without the date and time stamps), UTF-8.
+    // The lines of a log, without their date and time stamps.
     std::vector<std::string> logTexts(const std::string& windowsPath) const;
 };
 

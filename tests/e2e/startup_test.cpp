@@ -17,6 +17,12 @@ namespace setuptest {
 namespace {
 
 const char* const kFatal = "caption=\"Nicht behebbarer Fehler !\"";
+// One setup type, nothing to install.
+std::string Description(const std::string& title) {
+    return "[Text]\nHeadTitleText=" + title + "\n[FileGroups]\nCount=0\n"
+           "[Types]\nCount=1\nActiveTypes=1\nName1=Standard\n[TypeHelpRtf]\nRtfText1=Alles\n";
+}
+
 // The user leaves at the first wizard question: no setup type to choose.
 const char* const kLeaveAtTypePage = "page frmTypSelect\nclick cmdNext\nbox No\n";
 
@@ -24,7 +30,7 @@ class StartUp : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
-        putSetupDescription("[Text]\nHeadTitleText=Demo\n[FileGroups]\nCount=0\n[Types]\nCount=0\n");
+        putSetupDescription(Description("Demo"));
     }
 };
 
@@ -85,7 +91,8 @@ TEST_F(StartUp, MissingSetupDescriptionIsFatal) {
 
 TEST_F(StartUp, FloppyInDriveAWinsOverTheMedium) {
     setMachineIni(iniWith("", "[Drive A]\nType=removable\nFolder=floppy\nFree=1,512,100,2880\n"));
-    const std::string data = ToAnsi("[Text]\r\nHeadTitleText=Diskette\r\n[Types]\r\nCount=0\r\n");
+    std::string data = Description("Diskette");
+    for (std::size_t at = 0; (at = data.find('\n', at)) != std::string::npos; at += 2) data.insert(at, "\r");
     testsupport::writeHostFile(machineDir + "/floppy/INST.ALL",
                                LzwPackMember(LzwMakeHeader("SETUP.ALL", data.size(), 0, 0x20), data));
     const SetupResult r = runSetup(kLeaveAtTypePage);

@@ -70,6 +70,7 @@ struct State {
     uint64_t lastSequence = 0;
     bool virtualTime = true;
     std::vector<std::string> commandLine;
+    bool shutdownPrivilegeEnabled = false;  // in the process token
 };
 // Loaded from the machine folder on first use (and after reload()).
 State& state();

@@ -80,11 +80,12 @@ std::string systemDirectoryOf(const Ini& ini) {
     return ini.get("Machine", "SystemDir", windows + (isNT(ini) ? "\\SYSTEM32" : "\\SYSTEM"));
 }
 
-// Without a TempDir key, the environment's TMP or TEMP, as Windows looks.
+// Without a TempDir key, the environment's TMP or TEMP, as Windows looks;
+// an empty TempDir is a machine without a temporary directory.
 std::optional<std::string> tempPathOf(const Ini& ini) {
     std::optional<std::string> dir = ini.get("Machine", "TempDir");
     if (!dir) dir = environmentValue(ini, "TMP");
-    if (!dir || dir->empty()) dir = environmentValue(ini, "TEMP");
+    if (!dir) dir = environmentValue(ini, "TEMP");
     if (!dir) dir = "C:\\TEMP\\";
     if (dir->empty()) return std::nullopt;
     if (dir->back() != '\\') *dir += '\\';

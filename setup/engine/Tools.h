@@ -1,0 +1,146 @@
+// Unit Tools: the installer's free functions for texts, paths, drives,
+// directories and the Windows version, written on top of the Windows layer
+// (platform/win) and the class library core (platform/forms).
+//
+// Strings are Windows-1252 bytes.  Directory texts that come from Windows
+// carry no trailing backslash (the temporary directory excepted);
+// NormalizePath is the routine that appends it.  None of these routines
+// writes the install log.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// ------------------------------------------------------------ version text
+
+// Marker, version, build date "dd.mm.yyyy" and "##": 32 characters and a
+// terminating zero.
+extern const std::array<char, 33> BuildInfoText;
+
+// The 10-character version text ("5.0.02.012") in a static buffer shared by
+// every caller and overwritten by each call.
+const char* GetVersionText();
+
+// ------------------------------------------------------------------ texts
+
+// The path with runs of backslashes collapsed to one (a leading pair, and a
+// third leading backslash, are kept) and, unless noTrailing, a trailing
+// backslash.  The empty path gives "\".
+std::string NormalizePath(const std::string& path, bool noTrailing);
+
+// The text with every occurrence of ch removed.
+std::string StripChar(std::string_view text, char ch);
+
+// Everything after the first "=" of the line, untrimmed; "" without one.
+std::string ValueOfLine(const std::string& line);
+
+// The result of DecodeEscapes: a malformed escape is reported here rather
+// than thrown.  On failure, text holds what was decoded before the escape
+// and error the conversion text ("'0x…' is not a valid integer value").
+struct DecodedText {
+    bool ok = true;
+    std::string text;
+    std::string error;
+};
+
+// "\\" stands for one backslash, a backslash and four hexadecimal digits for
+// the character with the low 8 bits of that number (fewer digits at the end
+// of the text); every other character stands for itself.
+DecodedText DecodeEscapes(const std::string& text);
+
+// ------------------------------------------------------------------ paths
+
+// The path with its directory part made absolute against that drive's
+// current directory; the path unchanged when that fails.
+std::string FullFileName(const std::string& path);
+
+// Deletes every file (no directory) the mask matches.  False at the first
+// file that cannot be deleted (read-only, in use); files already deleted
+// stay deleted.  True when nothing matches.
+bool DeleteFilesByMask(const std::string& mask);
+
+// The number of files (no directories) the mask matches.
+int CountFilesByMask(const std::string& mask);
+
+// ------------------------------------------------------ system directories
+
+// The shell's special folder (a CSIDL), "" when it does not resolve.
+std::string GetSpecialFolder(int csidl);
+// The all-users folders, falling back to the user's own.
+std::string GetProgramsFolder();
+std::string GetStartupFolder();
+std::string GetDesktopFolder();
+
+// "" when Windows cannot tell.
+std::string GetWindowsDir();
+std::string GetSystemDir();
+
+// "ProgramFilesDir" from the registry, else the Windows drive and
+// ":\Programme".
+std::string GetProgramFilesDir();
+
+// ----------------------------------------------------------------- drives
+
+// Free bytes of the drive, saturated to the largest multiple of the cluster
+// size that fits 32 bits; 0 when the drive does not answer.
+uint32_t DiskFreeBytes(char drive);
+
+// Removable, fixed, remote or RAM disk: a drive one can write on.
+bool IsUsableDrive(char drive);
+// Fixed or RAM disk (and any type Windows may add later).
+bool IsLocalFixedDrive(char drive);
+// Whether the drive reports free space, probed without a system error box.
+// A full disk or a CD counts as not ready.
+bool IsDriveReady(char drive);
+
+// ------------------------------------------------------------ directories
+
+// The temporary directory (as Windows gives it, with its backslash) when its
+// drive is usable, has more than minFree bytes free and can be written;
+// "" otherwise.
+std::string FindTempDir(uint32_t minFree);
+
+// Creates the directory with all missing levels; the current directory is
+// left as it was.  A path without drive letter ends the process (fatal) or
+// is ignored.
+void MakeDirectory(const std::string& path, bool fatal);
+
+// ---------------------------------------------------------------- version
+
+bool IsWindowsNT();
+
+// ------------------------------------- program runs, run-once, rights, restart
+
+// Windows show-window codes for RunAndWait.
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+
+// A program path as the start of a command line: in quotation marks when it
+// holds a blank (so "C:\Program Files\..." does not start "C:\Program.exe"),
+// unchanged otherwise or when already quoted.
+std::string CommandLineOf(const std::string& programPath);
+
+// Starts the command line and waits for it in one-second slices, servicing
+// the windows after each; timeoutSec 0 or below waits without end, else the
+// program is terminated after that many slices.  Failures show the system's
+// text or failMsg in the simple dialog.  With an empty failMsg the exit code
+// is not looked at.
+bool RunAndWait(const std::string& cmdLine, const std::string& failMsg, int timeoutSec, int showCmd);
+
+// Runs an ".EXE" or ".COM" server with "/REGSERVER", hidden, for at most
+// 30 seconds; always true.
+bool RegisterOleExe(const std::string& path);
+
+// Asks Windows to restart at once, with the shutdown privilege enabled.
+void RebootWindows();
+
+// Enters the program with its arguments under HKEY_LOCAL_MACHINE's RunOnce
+// key, named after the installer's and the program's file names without
+// dots.  False when the key cannot be written.
+bool AddRunOnce(const std::string& program, const std::string& args);
+
+// Whether the token of the thread (or else the process) holds the
+// Administrators group; always true on 9x.
+bool IsAdministrator();
