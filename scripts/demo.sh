@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Installs what the build needs, builds the installer and runs it on the demo
-# medium against a demo machine folder in the build tree.
+# Installs what the build needs, builds the installer and the demo medium,
+# and runs the installer on the medium against a demo machine folder in the
+# build tree: in real windows where there is a display, otherwise as the
+# scripted walk of demo/walk.script, printing what the user would have seen.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 need_packages $BUILD_PACKAGES
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)" --target setup
+cmake --build build -j"$(nproc)" --target setup demo_medium
 machine=build/demo-machine
 rm -rf "$machine"
-mkdir -p "$machine"
-sed "s|@MEDIUM@|$PWD/demo/medium|" demo/machine.ini > "$machine/machine.ini"
+mkdir -p "$machine/drives/C/TEMP" "$machine/drives/C/WINNT/system32"
+sed "s|@MEDIUM@|$PWD/build/demo/medium|" demo/machine.ini > "$machine/machine.ini"
 export SETUP_MACHINE="$PWD/$machine"
-export SETUP_SCRIPT="$PWD/demo/walk.script"
+if [ -n "${DISPLAY:-}" ]; then
+  unset SETUP_SCRIPT
+else
+  export SETUP_SCRIPT="$PWD/demo/walk.script"
+fi
 set +e
 build/setup/setup
 code=$?

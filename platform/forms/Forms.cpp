@@ -2,14 +2,20 @@
 
 #include "Text1252.h"
 #include "Win.h"
+#include "fltk/CreateDisplay.h"
 #include "headless/ScriptedUser.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 TApplication* Application = new TApplication;
 
 std::unique_ptr<forms::DisplayBackEnd> forms::createDisplayBackEnd() {
-    return headless::ScriptedUser::fromEnvironment();
+    const char* script = std::getenv("SETUP_SCRIPT");
+    const char* ui = std::getenv("SETUP_UI");
+    const bool scripted = script && *script;
+    if (scripted && !(ui && std::string(ui) == "fltk")) return headless::ScriptedUser::fromEnvironment();
+    return fltk::createDisplay(scripted ? headless::ScriptedUser::fromEnvironment() : nullptr);
 }
 
 // Keeps a modal window on the application's stack for as long as it is open.
@@ -199,6 +205,7 @@ void TApplication::Run() {
 }
 
 void TApplication::ProcessMessages() {
+    Dispatch([this] { Display().processMessages(); });
     while (DeliverPostedKey()) {
     }
     // A fired timer is due again only after its interval: each fires once here.

@@ -60,11 +60,15 @@ public:
     virtual void waitForInput(TForm* form, BoxRequest* box, std::optional<uint32_t> timerDue) = 0;
     virtual void repaint(TControl& control) = 0;
     virtual void beep() = 0;
+    // ProcessMessages: the real input that came meanwhile, without waiting
+    // (the scripted user takes no step here).
+    virtual void processMessages() {}
 };
 
-// The one place that chooses the back end: the scripted user when
-// SETUP_SCRIPT names a script, and for now also without it (with an empty
-// script, so a program fails fast at its first wait for the user).
+// The one place that chooses the back end: the headless scripted user when
+// SETUP_SCRIPT names a script; real windows driven by that script when
+// SETUP_UI is "fltk" too; real windows for a person without a script (in a
+// build without FLTK, the headless back end with an empty script instead).
 std::unique_ptr<DisplayBackEnd> createDisplayBackEnd();
 
 }  // namespace forms

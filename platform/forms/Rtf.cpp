@@ -166,12 +166,12 @@ private:
         if (found != kSymbols.end()) character(found->byte);
     }
 
+    // Two hexadecimal digits; with fewer, the digits there are show nothing.
     void hexCharacter() {
-        if (m_pos + 1 >= m_in.size()) return;
-        const int high = hexValue(m_in[m_pos]), low = hexValue(m_in[m_pos + 1]);
-        if (high < 0 || low < 0) return;
-        m_pos += 2;
-        character(static_cast<char>(high * 16 + low));
+        int value = 0, digits = 0;
+        for (; digits < 2 && m_pos < m_in.size() && hexValue(m_in[m_pos]) >= 0; ++digits)
+            value = value * 16 + hexValue(m_in[m_pos++]);
+        if (digits == 2) character(static_cast<char>(value));
     }
 
     // The character itself, "?" where Windows-1252 lacks it; the fallback

@@ -99,6 +99,28 @@
 //     e.g. "#machine-program exit=5 seconds=40".  An unknown word makes the
 //     file no program.
 //   - any other file is no program (ERR_BAD_EXE_FORMAT).
+//
+// Services.  services.ini in the machine folder is the service database, one
+// section per installed service (keys without case):
+//   [Blt_vask1]                        the section name is the key name ...
+//   Name="Blt_vask "                   ... unless Name gives it (quotes keep blanks)
+//   DisplayName=Brimlund Dienst 1      (the key name)
+//   State=running                      stopped | start-pending | stop-pending | running |
+//                                      continue-pending | pause-pending | paused, or the
+//                                      number 1..7   (running)
+//   AcceptStop=1 | 0                   whether a stop request is accepted   (1)
+//   PendingAfter=0 | never             milliseconds from an accepted stop to stop pending (0)
+//   StoppedAfter=0 | never             milliseconds from an accepted stop to stopped   (0)
+//   DeleteRefused=0 | 1 | CODE         DeleteService fails: 1 = ERR_ACCESS_DENIED, or that
+//                                      error code (e.g. 1072)   (0)
+//   StopRequested=N                    written by the machine: the tick count of the
+//                                      accepted stop; from then on the state follows
+//                                      the course on the machine's clock
+// After an accepted stop the service is running until PendingAfter, stop
+// pending until StoppedAfter, then stopped ("never": not reached).  A
+// deleted service's section is removed; its registry key is left alone.
+// Journal: "service control ..." and "service delete ..." lines with the
+// tick count and the outcome.  services.ini is read afresh on every call.
 #pragma once
 
 #include <string>
@@ -122,5 +144,7 @@ void setVirtualTime(bool on);
 // Makes the host's working directory the process's current directory (a
 // host path), as a console tool started from a shell expects.
 void useHostWorkingDirectory();
+// Service-manager and service handles opened and not yet closed.
+int openServiceHandles();
 
 }  // namespace win::machine

@@ -326,3 +326,136 @@ constexpr uint32_t EWX_FORCE = 0x04;
 bool exitWindows(uint32_t flags);
 
 }  // namespace win
+
+// ------------------------------------------------ service control manager
+// The services of the machine (services.ini in the machine folder, described
+// in Machine.h).  Service names are key names, matched ignoring case and
+// otherwise exactly (a trailing blank counts).  On 9x there is no manager:
+// opening it fails with ERR_CALL_NOT_IMPLEMENTED.  For an NT user who is no
+// administrator, all-access opens of the manager and of a service fail with
+// ERR_ACCESS_DENIED; connecting and querying the status are allowed.
+namespace win {
+
+enum class ScHandle : uint32_t { None = 0 };
+
+constexpr uint32_t SC_MANAGER_CONNECT = 0x0001;
+constexpr uint32_t SC_MANAGER_ALL_ACCESS = 0xF003F;
+constexpr uint32_t SERVICE_QUERY_STATUS = 0x0004;
+constexpr uint32_t SERVICE_ALL_ACCESS = 0xF01FF;
+constexpr uint32_t SERVICE_CONTROL_STOP = 1;
+
+enum ServiceState : uint32_t {
+    SERVICE_STOPPED = 1,
+    SERVICE_START_PENDING = 2,
+    SERVICE_STOP_PENDING = 3,
+    SERVICE_RUNNING = 4,
+    SERVICE_CONTINUE_PENDING = 5,
+    SERVICE_PAUSE_PENDING = 6,
+    SERVICE_PAUSED = 7,
+};
+
+constexpr uint32_t ERR_INVALID_HANDLE = 6;
+constexpr uint32_t ERR_INVALID_SERVICE_CONTROL = 1052;
+constexpr uint32_t ERR_SERVICE_DOES_NOT_EXIST = 1060;
+constexpr uint32_t ERR_SERVICE_CANNOT_ACCEPT_CTRL = 1061;
+constexpr uint32_t ERR_SERVICE_NOT_ACTIVE = 1062;
+constexpr uint32_t ERR_SERVICE_MARKED_FOR_DELETE = 1072;
+
+// The local machine's manager; database "" is the default ("ServicesActive").
+ScHandle openServiceManager(const std::string& database, uint32_t access);
+// A service by its key name; ERR_SERVICE_DOES_NOT_EXIST when there is none.
+ScHandle openService(ScHandle manager, const std::string& name, uint32_t access);
+// The key name of the service with this display name (ignoring case), as
+// GetServiceKeyNameA with a buffer of bufferSize characters answers it
+// (ERR_INSUFFICIENT_BUFFER when the name and its zero do not fit).
+bool serviceKeyName(ScHandle manager, const std::string& displayName, std::size_t bufferSize,
+                    std::string& keyName);
+// The service's current state (ServiceState) now, on the machine's clock.
+bool queryServiceStatus(ScHandle service, uint32_t& currentState);
+// Sends a control; journalled.  Only SERVICE_CONTROL_STOP is known
+// (others: ERR_INVALID_SERVICE_CONTROL).  Refused for a stopped service
+// (ERR_SERVICE_NOT_ACTIVE) and one that does not accept a stop
+// (ERR_SERVICE_CANNOT_ACCEPT_CTRL).  An accepted stop starts the service's
+// scripted course; currentState is the state right after the request.
+bool controlService(ScHandle service, uint32_t control, uint32_t& currentState);
+// Removes the service from the manager's database, and from nothing else
+// (its registry key stays); journalled.  Refused as services.ini scripts it.
+bool deleteService(ScHandle service);
+bool closeServiceHandle(ScHandle handle);
+
+}  // namespace win
+
+// ------------------------------------------- shell links and boot-time moves
+namespace win {
+
+// A shell link (IShellLinkA's path, description and working directory),
+// saved as a real shell-link file (the documented binary format).
+struct ShellLink {
+    std::string target;
+    std::string description;
+    std::string workingDirectory;
+};
+// IPersistFile::Save: writes or overwrites the file; fails when its directory
+// is missing or the file cannot be written (a refuse-write fault, a
+// write-protected drive).  Journalled "link save path=... target=...".
+bool saveShellLink(const std::string& path, const ShellLink& link);
+// Reads a link file written by saveShellLink (for tests and checks).
+std::optional<ShellLink> loadShellLink(const std::string& path);
+
+constexpr uint32_t MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr uint32_t MOVEFILE_DELAY_UNTIL_REBOOT = 0x4;
+// MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT: records a pending move and
+// moves nothing now.  Refused on 9x (ERR_CALL_NOT_IMPLEMENTED) and for an NT
+// user without full access to HKEY_LOCAL_MACHINE (ERR_ACCESS_DENIED); any
+// other flags are ERR_INVALID_PARAMETER.  Journalled "boot move ...".
+bool moveFileOnReboot(const std::string& from, const std::string& to, uint32_t flags);
+struct PendingMove {
+    std::string from;
+    std::string to;
+    uint32_t flags = 0;
+};
+// The pending moves in the order they were recorded (the machine folder's
+// bootmoves.txt).
+std::vector<PendingMove> pendingBootMoves();
+
+}  // namespace win
+
+// ------------------------------------- libraries, fonts and broadcasts
+namespace win {
+
+// Libraries.  On the host a library is a shared object, loaded for real, so
+// its exports run.  A load journals nothing; a failed load with bit 0 of the
+// error mode clear journals the system's critical-error box.
+enum class LibraryHandle : uintptr_t { None = 0 };
+// None with ERR_MOD_NOT_FOUND (no such file) or ERR_BAD_EXE_FORMAT (no
+// library).
+LibraryHandle loadLibrary(const std::string& path);
+// Calls the export as a function without arguments returning a 32-bit
+// result code (an HRESULT); false with ERR_INVALID_PARAMETER (no such
+// export, nothing called).  The call is journalled with its result.
+bool callLibraryExport(LibraryHandle library, const std::string& name, int32_t& result);
+bool freeLibrary(LibraryHandle library);
+
+// Fonts, kept by the machine as the journal records them.  A font file is a
+// TrueType file (scalable) or a bitmap font file (".FON", an "MZ" program).
+// Writes the scalable font resource fontResource (".FOT") for a TrueType
+// file; fails with ERR_FILE_EXISTS when fontResource exists and with
+// ERR_INVALID_DATA for a file that is no TrueType font.  currentPath is
+// where the resource names the font file to be (a directory).
+bool createScalableFontResource(uint32_t hidden, const std::string& fontResource, const std::string& fontFile,
+                                const std::string& currentPath);
+// The number of fonts added from the file (0 when it is no font file);
+// journalled.
+int addFontResource(const std::string& fontFile);
+
+// Broadcasts to all top-level windows, journalled with their text.
+constexpr uint32_t WM_WININICHANGE = 0x001A;
+constexpr uint32_t WM_FONTCHANGE = 0x001D;
+constexpr uint32_t SMTO_ABORTIFHUNG = 0x0002;
+// Posted without waiting (SendNotifyMessage to HWND_BROADCAST, no text).
+bool broadcastNotify(uint32_t message);
+// Sent and waited for, each window at most timeoutMs (SendMessageTimeout to
+// HWND_BROADCAST with a text as lParam).
+bool broadcastWithTimeout(uint32_t message, const std::string& text, uint32_t flags, uint32_t timeoutMs);
+
+}  // namespace win

@@ -144,3 +144,53 @@ bool AddRunOnce(const std::string& program, const std::string& args);
 // Whether the token of the thread (or else the process) holds the
 // Administrators group; always true on 9x.
 bool IsAdministrator();
+
+// ------------------------------ shared libraries, shortcuts, boot-time moves
+
+class TStringList;
+
+// Raises the SharedDlls count of a ".DLL", ".OCX" or ".VBX" path (a missing
+// or unreadable count becomes 1); nothing when the SharedDlls key is missing.
+void IncSharedDllCount(const std::string& path);
+
+// Saves a shortcut to target at tmpLinkPath, then renames it to the
+// description plus ".lnk" in the same directory and adds "#LINK#" and that
+// path to uninstallList (may be null).  With an empty description the link
+// keeps its temporary name.  True when the link was saved.
+bool CreateShellLink(const std::string& target, const std::string& tmpLinkPath, const std::string& description,
+                     TStringList* uninstallList);
+
+// The reason of the last failed ReplaceOnReboot; never cleared.
+extern std::string sLastErrorText;
+
+// Copies source beside target under a fresh numbered name and arranges for
+// it to replace target at the next boot.  False with sLastErrorText set.
+bool ReplaceOnReboot(const std::string& source, const std::string& target);
+
+// ------------------------------ INI values, fonts, environment, OLE libraries
+
+// Everything before the first "=" of the line; "" without one.
+std::string NameOfLine(const std::string& line);
+
+// Writes key = value into the section of the INI file; an empty iniFile
+// means the installer's own INI file (its path with ".ini").  False when
+// the file refuses the write.
+bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& iniFile);
+
+// Copies the font into the Windows Fonts directory, adds it to the system's
+// fonts and enters it under the registry's Fonts key.  False when the font
+// could not be added.
+bool InstallFont(const std::string& path);
+
+// Makes the variable persistent: on NT in the machine's (else the user's)
+// registry environment, with the change broadcast; on 9x as a "SET " line
+// in C:\AUTOEXEC.BAT unless the variable is set there already.  False when
+// nothing could be written.
+bool SetEnvVariable(const std::string& name, const std::string& value);
+
+// Self-registers a ".DLL", ".OCX" or ".VBX" library through its
+// DllRegisterServer export.  False only when that export reports a failure;
+// other files, libraries that do not load and libraries without the export
+// count as done.
+bool RegisterOleDll(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "InstallLog.h"
 #include "Resources.h"
+#include "SplitJoin.h"
 #include "Ulzw.h"
 #include "SysUtils.h"
 #include "Tools.h"
@@ -16,6 +17,8 @@
 #include "fSetVar.h"
 #include "fTypeSel.h"
 #include "fUserDir.h"
+
+#include <algorithm>
 
 TfrmInstall* frmInstall = nullptr;
 
@@ -135,6 +138,7 @@ bool TfrmInstall::StartUp() {
     Log("INSTALL 2.3");
     Log("Start der Installation");
     if (!AskAdministrator()) return false;
+    if (!RebuildFromSplitVolumes()) return false;
     EnsureWorkDirectory();
     ExpandSetupDescription();
     ReadSetupDescription(m_sTempDir + "SETUP.ALL");
@@ -187,6 +191,46 @@ bool TfrmInstall::AskAdministrator() {
         return false;
     }
     Log("Installation ohne Administratorrechte !");
+    return true;
+}
+
+bool TfrmInstall::RebuildFromSplitVolumes() {
+    // Without a work directory the volumes would be joined below whatever
+    // the current directory is; the fatal box that follows says why not.
+    if (FileExists(m_sSetupDir + "INST.ALL") || m_sTempDir.empty()) return true;
+    Log("Setup wird aus SPL-Dateien zusammengesetzt");
+    m_sTempDir += "SPLTMP\\";
+    CreateDir(m_sTempDir);
+    win::copyFile(m_sTempDir + "..\\INSTALL.LOG", LogFile(), false);
+    DeleteFile(m_sTempDir + "..\\INSTALL.LOG");
+
+    constexpr uint64_t kVolumeBytes = 400000000;
+    const uint64_t volumes = uint64_t(CountFilesByMask(m_sSetupDir + "DISK*.SPL"));
+    const uint64_t needed = std::min<uint64_t>(volumes * kVolumeBytes, 0xFFFFFFFFu);
+    if (needed > DiskFreeBytes(m_sTempDir[0])) {
+        MessageBeep(0);
+        if (Application->MessageBox("Vorraussichtlich ist nicht genug Plattenspeicher zum Kopieren der Setup-Dateien "
+                                    "frei. Möchten Sie trotzdem weitermachen?",
+                                    kFatalCaption, MB_OKCANCEL | MB_ICONSTOP) != IDOK) {
+            Log("Nicht genug Plattenspeicher zum Kopieren der Setup-Dateien");
+            Application->Terminate();
+            return false;
+        }
+    }
+
+    frmPrepare->Show();
+    frmPrepare->Repaint();
+    if (AssembleSplitVolumes(m_sSetupDir, m_sTempDir, SplitCopyProgress) < 0) {
+        const char* const text = "Die Setup-Dateien konnten nicht kopiert werden, Abbruch";
+        MessageBeep(0);
+        Application->MessageBox(text, kFatalCaption, kStopBox);
+        Log(text);
+        Application->Terminate();
+        return false;
+    }
+    m_sSetupDir = m_sTempDir;
+    m_bSplitJoined = true;
+    m_sSplitDir = m_sTempDir;
     return true;
 }
 

@@ -95,6 +95,10 @@ private:
     void FindStandardDirectories();
     void TakeTempOption(const std::string& parameter);
     bool AskAdministrator();
+    // Without "INST.ALL" on the medium: the setup files joined from its split
+    // volumes into the work directory's "SPLTMP\", which becomes the setup
+    // directory; false when the run ended.
+    bool RebuildFromSplitVolumes();
     void EnsureWorkDirectory();
     void ExpandSetupDescription();
     void RunStartProgram();

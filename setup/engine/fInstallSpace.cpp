@@ -102,10 +102,12 @@ std::string StripKillSubDir(TfrmInstall& form, const std::string& dir) {
     if (list.Count() == 0) return dir;
     const std::string normalized = NormalizePath(dir, false);
     for (int i = 0; i < list.Count(); ++i) {
-        const std::string suffix = list.Strings(i) + "\\";
+        // The name must be the whole last directory: "bin" cuts "C:\App\bin\",
+        // never "C:\Tools\Robin\" into "C:\Tools\Ro\".
+        const std::string suffix = "\\" + list.Strings(i) + "\\";
         if (normalized.size() >= suffix.size() &&
             SameText(normalized.substr(normalized.size() - suffix.size()), suffix))
-            return NormalizePath(normalized.substr(0, normalized.size() - suffix.size()), false);
+            return NormalizePath(normalized.substr(0, normalized.size() - suffix.size() + 1), false);
     }
     return normalized;
 }

@@ -1,5 +1,6 @@
 #include "PageFrame.h"
 
+#include "Resources.h"
 #include "Tools.h"
 #include "fInstall.h"
 
@@ -42,6 +43,7 @@ void TWizardPage::CreateFrame() {
     Banner->Align = alTop;
     Banner->Stretch = true;
     Banner->IncrementalDisplay = true;
+    Banner->Picture = resources::BannerJpeg();
 
     pnlSide = PlaceControl<TPanel>(this, "pnlSide", 0, 54, 170, 420);
     pnlSide->Align = alLeft;
@@ -51,6 +53,7 @@ void TWizardPage::CreateFrame() {
     imgSide = PlaceControl<TImage>(pnlSide, "imgSide", 0, 0, 152, 420);
     imgSide->Align = alLeft;
     imgSide->Stretch = true;
+    imgSide->Picture = resources::SideJpeg();
     const TFont versionFont = PageFont("Verdana", 13, {fsBold}, kVersionColour);
     lblVersion = PlaceLabel(pnlSide, "lblVersion", 21, 154, "Version", versionFont);
     lblVersion->Transparent = true;

@@ -84,7 +84,7 @@ SetupResult SetupTest::runSetup(const std::string& script, const std::vector<std
                {"SETUP_SCRIPT", machineDir + "/user.script"},
                {"SETUP_TRANSCRIPT", transcript}};
     const testsupport::ProgramResult r = testsupport::runProgram(run);
-    return SetupResult{r.exitCode, ToAnsi(testsupport::readHostFile(transcript)), r.err};
+    return SetupResult{r.exitCode, ToAnsi(testsupport::readHostFile(transcript)), r.err, r.out};
 }
 
 std::string SetupTest::host(const std::string& windowsPath) const { return win::machine::hostPath(windowsPath); }

@@ -14,6 +14,7 @@ struct SetupResult {
     int exitCode = -1;
     std::string transcript;  // Windows-1252, like the tests' literals
     std::string err;
+    std::string out;
 };
 
 class SetupTest : public testsupport::MachineTest {

@@ -82,7 +82,7 @@ TEST_F(StartUp, ScriptThatRunsOutFailsFast) {
 }
 
 TEST_F(StartUp, MissingSetupDescriptionIsFatal) {
-    std::filesystem::remove(medium() + "/INST.ALL");
+    putOnMedium("INST.ALL", "no member");
     const SetupResult r = runSetup("box OK entpackt\n");
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_THAT(r.transcript, HasSubstr("Installations-Datei konnte nicht entpackt werden !"));

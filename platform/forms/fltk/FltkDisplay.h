@@ -56,12 +56,15 @@ public:
     Fl_Window* windowOf(const TForm& form) const;
     Fl_Widget* widgetOf(const TControl& control) const;
     Fl_Window* boxWindow() const;  // the innermost open box, nullptr when none
+    // User actions posted and not run yet.
+    std::size_t postedInput() const { return m_posted.size(); }
     // The picture files written so far, in order.
     const std::vector<std::string>& pictures() const { return m_pictures; }
 
 private:
     FltkDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder);
     FormWindow& windowFor(TForm& form);
+    void hideWindowOf(const TForm& form);
     void syncWindows();
     bool takesInput(const void* target) const;
     // Runs the first posted action that can run; false when there was none.

@@ -40,6 +40,7 @@ FormWindow::FormWindow(FltkDisplay& display, TForm& form)
       m_form(form),
       m_watch(new FormWatch(form, display)) {
     end();
+    resizable(nullptr);
     // Only the model closes a page: neither Escape nor the close box does.
     callback([](Fl_Widget*, void*) {});
 }
@@ -166,12 +167,14 @@ void FormWindow::postKey() {
 
 int FormWindow::handle(int event) {
     switch (event) {
-        case FL_KEYBOARD: postKey(); return 1;
-        // The model's dispatch has had every key: nothing for the toolkit's
-        // shortcuts, Escape or navigation; and the focus is the model's.
+        // Every key goes to the model's dispatch, also one that reaches the
+        // window as a shortcut because no widget had the keyboard: nothing
+        // for the toolkit's shortcuts, Escape or navigation.
+        case FL_KEYBOARD:
+        case FL_SHORTCUT: postKey(); return 1;
+        // The window gets the keyboard back: the focus is the model's.
+        case FL_FOCUS: syncFocus(); return 1;
         case FL_KEYUP:
-        case FL_SHORTCUT:
-        case FL_FOCUS:
         case FL_UNFOCUS: return 1;
         default: return Fl_Double_Window::handle(event);
     }

@@ -18,7 +18,9 @@ class ListView : public Fl_Group, public View {
 public:
     ListView(TWinControl& control, Input& input) : Fl_Group(0, 0, 1, 1), View(control), m_input(input), m_bar(0, 0, 1, 1) {
         end();
+        resizable(nullptr);
         m_bar.type(FL_VERTICAL);
+        m_bar.clear_visible_focus();
         m_bar.callback(
             [](Fl_Widget*, void* self) {
                 auto* list = static_cast<ListView*>(self);

@@ -130,7 +130,7 @@ Picture capture(Fl_Window& window) {
     Fl_Display_Device::display_device()->set_current();
     if (!image || image->d() < 3) return {};
     Picture picture{image->w(), image->h(), {}};
-    const auto* data = static_cast<const unsigned char*>(image->data()[0]);
+    const auto* data = reinterpret_cast<const unsigned char*>(image->data()[0]);
     const int lineBytes = image->ld() ? image->ld() : image->w() * image->d();
     for (int y = 0; y < image->h(); ++y)
         for (int x = 0; x < image->w(); ++x)

@@ -37,7 +37,9 @@ public:
     RichEditView(TRichEdit& rich, Input& input)
         : Fl_Group(0, 0, 1, 1), View(rich), m_rich(rich), m_input(input), m_bar(0, 0, 1, 1) {
         end();
+        resizable(nullptr);
         m_bar.type(FL_VERTICAL);
+        m_bar.clear_visible_focus();
         m_bar.linesize(16);
         m_bar.callback(
             [](Fl_Widget*, void* self) {

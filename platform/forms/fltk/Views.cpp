@@ -234,6 +234,9 @@ public:
         : Fl_Text_Editor(0, 0, 1, 1), View(memo), m_memo(memo), m_input(input), m_buffer(new Fl_Text_Buffer) {
         buffer(m_buffer);
         box(FL_DOWN_BOX);
+        // The keys are the model's: the scroll bars never take the focus.
+        mVScrollBar->clear_visible_focus();
+        mHScrollBar->clear_visible_focus();
     }
     ~MemoView() override {
         buffer(static_cast<Fl_Text_Buffer*>(nullptr));
@@ -296,6 +299,7 @@ private:
 class DriveView : public Fl_Choice, public View {
 public:
     DriveView(TDriveComboBox& box, Input& input) : Fl_Choice(0, 0, 1, 1), View(box), m_box(box), m_input(input) {
+        clear_visible_focus();  // its keys go to the model
         callback(
             [](Fl_Widget* widget, void*) {
                 auto* self = static_cast<DriveView*>(widget);
@@ -384,7 +388,10 @@ private:
 // ---------------------------------------------------------------- panel
 class PanelView : public Fl_Group, public View {
 public:
-    explicit PanelView(TPanel& panel) : Fl_Group(0, 0, 1, 1), View(panel), m_panel(panel) { end(); }
+    explicit PanelView(TPanel& panel) : Fl_Group(0, 0, 1, 1), View(panel), m_panel(panel) {
+        end();
+        resizable(nullptr);  // the window places every child itself
+    }
     Fl_Widget& widget() override { return *this; }
     Fl_Group* childGroup() override { return this; }
     void sync() override {}
@@ -421,6 +428,8 @@ class ScrollBoxView : public Fl_Scroll, public View {
 public:
     explicit ScrollBoxView(TScrollBox& scrollBox) : Fl_Scroll(0, 0, 1, 1), View(scrollBox), m_box(scrollBox) {
         end();
+        scrollbar.clear_visible_focus();
+        hscrollbar.clear_visible_focus();
     }
     Fl_Widget& widget() override { return *this; }
     Fl_Group* childGroup() override { return this; }
@@ -490,7 +499,10 @@ private:
 // Other windowed controls hold controls and show nothing of their own.
 class GroupView : public Fl_Group, public View {
 public:
-    explicit GroupView(TWinControl& control) : Fl_Group(0, 0, 1, 1), View(control) { end(); }
+    explicit GroupView(TWinControl& control) : Fl_Group(0, 0, 1, 1), View(control) {
+        end();
+        resizable(nullptr);
+    }
     Fl_Widget& widget() override { return *this; }
     Fl_Group* childGroup() override { return this; }
     void sync() override {}

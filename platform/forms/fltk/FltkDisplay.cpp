@@ -1,0 +1,259 @@
+#include "FltkDisplay.h"
+
+#include "BoxWindow.h"
+#include "CreateDisplay.h"
+#include "Console.h"
+#include "FormWindow.h"
+#include "Machine.h"
+#include "Pictures.h"
+#include "Win.h"
+#include "headless/Utf8.h"
+
+#include <FL/Fl.H>
+#include <FL/fl_ask.H>
+#include <FL/x.H>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace forms::fltk {
+
+namespace {
+
+// SETUP_SCREENSHOTS as the layer takes host paths: absolute, Windows-1252.
+std::string pictureFolderFromEnvironment() {
+    const char* value = std::getenv("SETUP_SCREENSHOTS");
+    if (!value || !*value) return "";
+    const std::string absolute = std::filesystem::absolute(value).string();
+    return headless::utf8ToCp1252(absolute).value_or(absolute);
+}
+
+void makeFolders(const std::string& hostPath) {
+    for (std::size_t slash = hostPath.find('/', 1); slash != std::string::npos; slash = hostPath.find('/', slash + 1))
+        win::createDirectory(hostPath.substr(0, slash));
+    win::createDirectory(hostPath);
+}
+
+// A file name part of a page or box name: letters, digits, "-" and "_".
+std::string fileNamePart(const std::string& name) {
+    std::string out;
+    for (char c : name)
+        out += (std::isalnum(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 0x80) || c == '-' ? c : '_';
+    return out.empty() ? "window" : out;
+}
+
+// The toolkit has waited already: only the machine's clock moves.
+void advanceClock(uint32_t milliseconds) {
+    if (milliseconds == 0) return;
+    const bool virtualTime = win::machine::virtualTime();
+    win::machine::setVirtualTime(true);
+    win::sleep(milliseconds);
+    win::machine::setVirtualTime(virtualTime);
+}
+
+}  // namespace
+
+std::unique_ptr<DisplayBackEnd> createDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser) {
+    std::string problem;
+    std::unique_ptr<FltkDisplay> display = FltkDisplay::open(std::move(scriptedUser), problem);
+    if (!display) {
+        win::console::writeError(problem + "\n");
+        win::exitProcess(2);
+    }
+    return display;
+}
+
+std::unique_ptr<FltkDisplay> FltkDisplay::open(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string& problem) {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) {
+        problem = "no display for the windows: DISPLAY is not set (run under xvfb-run, or give SETUP_SCRIPT for "
+                  "the headless scripted user)";
+        return nullptr;
+    }
+    if (!fl_display) {
+        Display* display = XOpenDisplay(nullptr);
+        if (!display) {
+            problem = std::string("cannot open the display \"") + name + "\" for the windows";
+            return nullptr;
+        }
+        fl_open_display(display);
+    }
+    Fl::background(kButtonFace[0], kButtonFace[1], kButtonFace[2]);
+    return std::unique_ptr<FltkDisplay>(new FltkDisplay(std::move(scriptedUser), pictureFolderFromEnvironment()));
+}
+
+FltkDisplay::FltkDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder)
+    : m_user(std::move(scriptedUser)), m_pictureFolder(std::move(pictureFolder)) {
+    if (!m_pictureFolder.empty()) makeFolders(m_pictureFolder);
+}
+
+FltkDisplay::~FltkDisplay() {
+    m_boxes.clear();
+    m_windows.clear();
+}
+
+// ------------------------------------------------------------- windows
+FormWindow& FltkDisplay::windowFor(TForm& form) {
+    std::unique_ptr<FormWindow>& window = m_windows[&form];
+    if (!window) window = std::make_unique<FormWindow>(*this, form);
+    return *window;
+}
+
+void FltkDisplay::forget(const TForm& form) {
+    std::erase(m_modal, static_cast<const void*>(&form));
+    m_windows.erase(&form);
+}
+
+void FltkDisplay::syncWindows() {
+    for (auto& [form, window] : m_windows)
+        if (window->shown()) window->sync();
+    Fl::flush();
+}
+
+void FltkDisplay::formShown(TForm& form, bool modal) {
+    FormWindow& window = windowFor(form);
+    if (modal) m_modal.push_back(&form);
+    window.sync();
+    window.showAs(modal);
+    takePicture(window, form.Name);
+    if (m_user) m_user->formShown(form, modal);
+}
+
+void FltkDisplay::hideWindowOf(const TForm& form) {
+    const auto found = m_windows.find(&form);
+    if (found != m_windows.end()) found->second->hideWindow();
+}
+
+void FltkDisplay::formHidden(TForm& form) {
+    hideWindowOf(form);
+    if (m_user) m_user->formHidden(form);
+}
+
+void FltkDisplay::modalEnded(TForm& form, int result) {
+    std::erase(m_modal, static_cast<const void*>(&form));
+    hideWindowOf(form);
+    if (m_user) m_user->modalEnded(form, result);
+}
+
+void FltkDisplay::boxOpened(BoxRequest& box) {
+    m_boxes.emplace_back(&box, std::make_unique<BoxWindow>(*this, box));
+    m_modal.push_back(&box);
+    BoxWindow& window = *m_boxes.back().second;
+    window.showModal();
+    takePicture(window, box.SimpleDialog ? "message" : "box");
+    if (m_user) m_user->boxOpened(box);
+}
+
+void FltkDisplay::boxClosed(BoxRequest& box) {
+    std::erase(m_modal, static_cast<const void*>(&box));
+    std::erase_if(m_boxes, [&](const auto& open) { return open.first == &box; });
+    Fl::flush();
+    if (m_user) m_user->boxClosed(box);
+}
+
+void FltkDisplay::repaint(TControl& control) {
+    TForm* form = control.ParentForm();
+    const auto found = form ? m_windows.find(form) : m_windows.end();
+    if (found == m_windows.end() || !found->second->shown()) return;
+    found->second->sync();
+    Fl::flush();  // draws without taking any input
+}
+
+void FltkDisplay::beep() {
+    fl_beep();
+    if (m_user) m_user->beep();
+}
+
+// ---------------------------------------------------------------- input
+void FltkDisplay::post(const void* target, std::function<void()> action) {
+    m_posted.push_back({target, std::move(action)});
+}
+
+bool FltkDisplay::takesInput(const void* target) const {
+    if (!m_modal.empty()) return m_modal.back() == target;
+    const auto found = std::find_if(m_windows.begin(), m_windows.end(),
+                                    [&](const auto& entry) { return entry.first == target; });
+    return found != m_windows.end() && found->second->shown();
+}
+
+bool FltkDisplay::runPosted() {
+    while (!m_posted.empty()) {
+        Posted posted = std::move(m_posted.front());
+        m_posted.pop_front();
+        if (!takesInput(posted.target)) continue;  // its window no longer takes input
+        posted.action();
+        syncWindows();
+        return true;
+    }
+    return false;
+}
+
+void FltkDisplay::waitForInput(TForm* form, BoxRequest* box, std::optional<uint32_t> timerDue) {
+    syncWindows();
+    if (m_user) {
+        Fl::check();
+        m_posted.clear();  // the script is the only user
+        m_user->waitForInput(form, box, timerDue);
+        syncWindows();
+        return;
+    }
+    if (runPosted()) return;
+    waitForUser(timerDue);
+    runPosted();
+}
+
+void FltkDisplay::waitForUser(std::optional<uint32_t> timerDue) {
+    using Clock = std::chrono::steady_clock;
+    const int32_t ahead = timerDue ? std::max<int32_t>(static_cast<int32_t>(*timerDue - win::tickCount()), 0) : 0;
+    if (timerDue && ahead == 0) {
+        Fl::check();
+        return;
+    }
+    bool due = false;
+    const auto start = Clock::now();
+    const auto wake = [](void* flag) { *static_cast<bool*>(flag) = true; };
+    if (timerDue) Fl::add_timeout(ahead / 1000.0, wake, &due);
+    while (m_posted.empty() && !due) Fl::wait(1e20);
+    Fl::remove_timeout(wake, &due);
+    if (!timerDue) return;
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    advanceClock(due ? static_cast<uint32_t>(ahead) : static_cast<uint32_t>(std::min<long long>(waited, ahead)));
+}
+
+void FltkDisplay::processMessages() {
+    Fl::check();
+    if (m_user) {
+        m_posted.clear();
+        return;
+    }
+    while (runPosted()) {
+    }
+}
+
+// ------------------------------------------------------- what is shown
+Fl_Window* FltkDisplay::windowOf(const TForm& form) const {
+    const auto found = m_windows.find(&form);
+    return found == m_windows.end() ? nullptr : found->second.get();
+}
+
+Fl_Widget* FltkDisplay::widgetOf(const TControl& control) const {
+    for (const auto& [form, window] : m_windows)
+        if (Fl_Widget* widget = window->widgetOf(control)) return widget;
+    return nullptr;
+}
+
+Fl_Window* FltkDisplay::boxWindow() const { return m_boxes.empty() ? nullptr : m_boxes.back().second.get(); }
+
+void FltkDisplay::takePicture(Fl_Window& window, const std::string& name) {
+    if (m_pictureFolder.empty()) return;
+    char number[24];
+    std::snprintf(number, sizeof number, "%04llu", static_cast<unsigned long long>(win::nextSequenceNumber()));
+    const std::string path = m_pictureFolder + "/" + number + "-" + fileNamePart(name) + ".png";
+    if (win::writeWholeFile(path, encodePng(capture(window)))) m_pictures.push_back(path);
+}
+
+}  // namespace forms::fltk

@@ -1,0 +1,359 @@
+// The executor of the built installer: packed members installed into their
+// group directories with dates and attributes, the overwrite rules, backups,
+// the in-use question, boot-time replacement, the fatal paths and the
+// uninstall record.
+#include "wizard_fixture.h"
+
+#include "LzwPacker.h"
+#include "Win.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include <gmock/gmock.h>
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace setuptest {
+namespace {
+
+const uint32_t kOld = LzwDosDateTime(2020, 1, 1, 10, 0, 0);
+const uint32_t kMember = LzwDosDateTime(2024, 3, 1, 12, 0, 0);
+const uint32_t kNew = LzwDosDateTime(2025, 6, 1, 8, 0, 0);
+
+struct PakMember {
+    std::string storedName;
+    std::string data;
+    std::string flags = "000000";
+    uint32_t dosDateTime = kMember;
+    uint32_t attributes = win::ATTR_ARCHIVE;
+};
+
+struct PakGroup {
+    std::string varPath;
+    std::vector<PakMember> members;
+};
+
+const char* const kRecord = "C:\\WINNT\\Uninstal\\Demo\\uninstall.dat";
+
+class Exec : public WizardTest {
+protected:
+    // One setup type, every group below the program directory C:\Prg\.
+    void putInstall(const std::vector<PakGroup>& groups, const std::string& moreSections = "") {
+        std::string list = "[FileGroups]\nCount=" + std::to_string(groups.size()) + "\n";
+        std::string sections, fix = "[FileGroupsFixPath]\n", var = "[FileGroupsVarPath]\n",
+                              masks = "[FileGroupsTypeSelect]\n";
+        int n = 0;
+        for (std::size_t g = 1; g <= groups.size(); ++g) {
+            const std::string key = "Group" + std::to_string(g);
+            list += key + "=Gruppe" + std::to_string(g) + "\n";
+            sections += "[Gruppe" + std::to_string(g) + "]\n";
+            for (const PakMember& m : groups[g - 1].members) {
+                char name[16];
+                std::snprintf(name, sizeof name, "LZ%06d", ++n);
+                sections += std::string(name) + "=" + m.flags + "\n";
+                putOnMedium(std::string(name) + ".PAK",
+                            LzwPackMember(LzwMakeHeader(m.storedName, static_cast<uint32_t>(m.data.size()),
+                                                        m.dosDateTime, m.attributes),
+                                          m.data));
+            }
+            fix += key + "=<PROGRAM_DIR>\n";
+            var += key + "=" + groups[g - 1].varPath + "\n";
+            masks += key + "=1\n";
+        }
+        putOnMedium("uninstall.exe", "#machine-program\n");
+        putOnMedium("TREMLIN.EXE", "#machine-program\n");
+        putSetupDescription("[Text]\nHeadTitleText=Demo\nStartMenuText=Demo-Gruppe\n[Options]\n"
+                            "[Uninstall]\nUninstallKey=Demo\nCount=1\nUnFile1=Demo.log\n" +
+                            list + sections + fix + var + masks +
+                            "[Types]\nCount=1\nActiveTypes=1\nName1=Standard\n"
+                            "[TypeHelpRtf]\nRtfText1=Alles\n" + moreSections);
+    }
+
+    // Through the wizard to the executor; answers follow for its boxes.
+    SetupResult install(const std::string& answers = "") {
+        // An existing program directory is confirmed as an update.
+        const std::string update = exists("C:\\Prg") ? "box Yes aktualisiert\n" : "";
+        return runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", "C:\\Prg\\") + update +
+                        kConfirmAndInstall + answers);
+    }
+
+    // An installed file with its date and time.
+    void putInstalled(const std::string& path, const std::string& content, uint32_t dosDateTime) {
+        putFile(path, content);
+        win::FileTime local = 0;
+        ASSERT_TRUE(win::dosDateTimeToFileTime(dosDateTime >> 16, dosDateTime & 0xFFFF, local));
+        ASSERT_TRUE(win::setLastWriteTime(path, win::localToFileTime(local)));
+    }
+
+    static uint32_t dosDateTimeOf(const std::string& path) {
+        win::FileTime utc = 0;
+        uint16_t date = 0, time = 0;
+        if (!win::getLastWriteTime(path, utc) || !win::fileTimeToDosDateTime(win::fileTimeToLocal(utc), date, time))
+            return 0;
+        return (uint32_t{date} << 16) | time;
+    }
+
+    std::string content(const std::string& path) const { return testsupport::readHostFile(host(path)); }
+
+    std::string recordText() const { return testsupport::readHostFile(host(kRecord)); }
+    // A finished run keeps its log beside the record; an ended one leaves it
+    // in the work directory.
+    std::vector<std::string> log() const {
+        return exists(kWorkLog) ? logTexts(kWorkLog) : logTexts("C:\\WINNT\\Uninstal\\Demo\\INSTALL.LOG");
+    }
+    std::string logText() const {
+        std::string all;
+        for (const std::string& line : log()) all += line + "\n";
+        return all;
+    }
+};
+
+TEST_F(Exec, InstallsMembersWithDateAttributesLogRecordAndRegistry) {
+    win::regOpenKey(win::RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", true,
+                    true);
+    putInstall({{"", {{"APP.EXE", "programm", "100000", kMember, win::ATTR_READONLY | win::ATTR_ARCHIVE},
+                      {"LIB.DLL", "bibliothek", "100000"}}},
+                {"Daten", {{"LIESMICH.TXT", "text"}}}});
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+
+    EXPECT_EQ(content("C:\\Prg\\APP.EXE"), "programm");
+    EXPECT_EQ(dosDateTimeOf("C:\\Prg\\APP.EXE"), kMember);
+    EXPECT_EQ(win::getFileAttributes("C:\\Prg\\APP.EXE"), win::ATTR_READONLY | win::ATTR_ARCHIVE);
+    EXPECT_EQ(content("C:\\Prg\\Daten\\LIESMICH.TXT"), "text");
+
+    const std::string text = logText();
+    EXPECT_THAT(text, HasSubstr("Dateigruppe: Gruppe1\nDateigruppe wird installiert\nZielverzeichnis: C:\\Prg\\\n"
+                                "Lösche Datei: C:\\TEMP\\INSTFILE.TMP\nEntpacke Datei: E:\\LZ000001.PAK\n"
+                                "Neue Datei: C:\\Prg\\APP.EXE\nDatei wird kopiert, Zieldatei nicht vorhanden\n"));
+    EXPECT_THAT(text, HasSubstr("Zielverzeichnis: C:\\Prg\\Daten\\\n"));
+
+    const std::string rec = recordText();
+    for (const char* line : {"#FILE#C:\\Prg\\APP.EXE\r\n", "#FILE#C:\\Prg\\LIB.DLL\r\n",
+                             "#FILE#C:\\Prg\\Daten\\LIESMICH.TXT\r\n", "#UninstallKey#Demo\r\n", "#UNFILE#Demo.log\r\n"})
+        EXPECT_THAT(rec, HasSubstr(line));
+    EXPECT_THAT(rec, HasSubstr("### Setup Zeitpunkt: "));
+
+    const std::string reg = registry();
+    EXPECT_THAT(reg, HasSubstr("\"C:\\\\Prg\\\\LIB.DLL\"=dword:00000001"));
+    EXPECT_THAT(reg, Not(HasSubstr("APP.EXE\"=dword")));
+    EXPECT_THAT(reg, HasSubstr("\"UninstallString\"=\"C:\\\\WINNT\\\\Uninstal\\\\Demo\\\\unins0.exe -u\""));
+    EXPECT_TRUE(exists("C:\\WINNT\\Uninstal\\Demo\\unins0.exe"));
+}
+
+// The rule in flag 1 decides over an installed file dated kMember-relative.
+struct OverwriteCase {
+    const char* name;
+    std::string flags;
+    uint32_t installedDate;
+    std::string answers;
+    bool replaced;
+    std::string logLine;
+};
+
+class ExecOverwrite : public Exec, public ::testing::WithParamInterface<OverwriteCase> {};
+
+TEST_P(ExecOverwrite, AppliesTheRuleToAnExistingTarget) {
+    const OverwriteCase& c = GetParam();
+    putInstalled("C:\\Prg\\DATEN.DAT", "alt", c.installedDate);
+    putInstall({{"", {{"DATEN.DAT", "neu", c.flags}}}});
+    const SetupResult r = install(c.answers);
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_EQ(content("C:\\Prg\\DATEN.DAT"), c.replaced ? "neu" : "alt");
+    EXPECT_THAT(log(), Contains(c.logLine));
+    EXPECT_EQ(recordText().find("#FILE#C:\\Prg\\DATEN.DAT") != std::string::npos, c.replaced);
+}
+
+const std::string kKeptByDate =
+    "Datei wird NICHT kopiert, Datum und Uhrzeit der Zieldatei <C:\\Prg\\DATEN.DAT> sind neuer oder gleich der "
+    "Installationsdatei !";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ExecOverwrite,
+    ::testing::Values(
+        OverwriteCase{"DateOlderTarget", "200000", kOld, "", true, "Datei wird kopiert"},
+        OverwriteCase{"DateSameTarget", "200000", kMember, "", false, kKeptByDate},
+        OverwriteCase{"DateNewerTarget", "200000", kNew, "", false, kKeptByDate},
+        OverwriteCase{"Never", "400000", kOld, "", false,
+                      "Datei NICHT kopiert, Zieldatei darf nicht überschrieben werden"},
+        OverwriteCase{"AskYes", "300000", kOld, "box Yes existiert schon\n", true,
+                      "Datei wird kopiert, der Anwender hat das Überschreiben der vorhandenen Datei erlaubt"},
+        OverwriteCase{"AskNo", "300000", kOld, "box No existiert schon\n", false,
+                      "Datei NICHT kopiert, der Anwender hat das Überschreiben der vorhandenen Datei abgelehnt"},
+        OverwriteCase{"OnlyExistingOverwrites", "500000", kNew, "", true, "Datei wird kopiert"},
+        OverwriteCase{"NonDigitAlwaysOverwrites", "x00000", kNew, "", true, "Datei wird kopiert"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Exec, OnlyExistingRuleSkipsAMissingTargetSilently) {
+    putInstall({{"", {{"NEU.DAT", "neu", "500000"}}}});
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_FALSE(exists("C:\\Prg\\NEU.DAT"));
+    const std::vector<std::string> lines = log();
+    const auto at = std::find(lines.begin(), lines.end(), "Neue Datei: C:\\Prg\\NEU.DAT");
+    ASSERT_NE(at, lines.end());
+    EXPECT_THAT(std::vector<std::string>(at + 1, lines.end()), Not(Contains(HasSubstr("Datei wird kopiert"))));
+    EXPECT_THAT(recordText(), Not(HasSubstr("#FILE#C:\\Prg\\NEU.DAT")));
+}
+
+TEST_F(Exec, BackupGoesToTheNewestNumberedDirectoryUntilANameRepeats) {
+    // Directories 0 to 3 with notes, and A.DAT already saved in number 3.
+    for (int n = 0; n <= 3; ++n) putFile("C:\\Prg\\INSTOLDF." + std::to_string(n) + "\\readme.txt", "x\r\n");
+    putFile("C:\\Prg\\INSTOLDF.3\\A.DAT", "früher");
+    putInstalled("C:\\Prg\\A.DAT", "alt a", kOld);
+    putInstalled("C:\\Prg\\B.DAT", "alt b", kOld);
+    putInstall({{"", {{"A.DAT", "neu a", "410000"}, {"B.DAT", "neu b", "010000"}}}});
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    // Rule 4 keeps the target, but the backup is made first.
+    EXPECT_EQ(content("C:\\Prg\\A.DAT"), "alt a");
+    EXPECT_EQ(content("C:\\Prg\\INSTOLDF.4\\A.DAT"), "alt a");
+    EXPECT_THAT(content("C:\\Prg\\INSTOLDF.4\\readme.txt"), ::testing::StartsWith("Quandrel Sicherheitskopie vom: "));
+    // B.DAT is new in number 4's run directory: the newest with a note.
+    EXPECT_EQ(content("C:\\Prg\\INSTOLDF.4\\B.DAT"), "alt b");
+    EXPECT_EQ(content("C:\\Prg\\B.DAT"), "neu b");
+    EXPECT_THAT(log(), Contains("Die Datei <C:\\Prg\\A.DAT> wird nach <C:\\Prg\\INSTOLDF.4\\> gesichert"));
+    EXPECT_THAT(recordText(), HasSubstr("#FILE#C:\\Prg\\INSTOLDF.4\\A.DAT\r\n"));
+}
+
+TEST_F(Exec, FirstBackupGoesToDirectoryZero) {
+    putInstalled("C:\\Prg\\A.DAT", "alt", kOld);
+    putInstall({{"", {{"A.DAT", "neu", "020000"}}}});
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_EQ(content("C:\\Prg\\INSTNEWF.0\\A.DAT"), "alt");
+    EXPECT_TRUE(exists("C:\\Prg\\INSTNEWF.0\\readme.txt"));
+}
+
+TEST_F(Exec, InUseProgramIsAskedForUntilItCanBeDeleted) {
+    putInstalled("C:\\Prg\\APP.EXE", "alt", kOld);
+    setMachineIni(iniWith("", "[InUse]\nC:\\Prg\\APP.EXE=1\n"));
+    putInstall({{"", {{"APP.EXE", "neu"}}}});
+    const SetupResult r = install("box Cancel Folgendes Modul ist betroffen:\\nC:\\Prg\\APP.EXE\n"
+                                  "box Retry Teilinstallation\n"
+                                  "machine [InUse]C:\\Prg\\APP.EXE 0\n"
+                                  "box Retry Folgendes Modul\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_EQ(content("C:\\Prg\\APP.EXE"), "neu");
+    EXPECT_THAT(r.transcript, HasSubstr("caption=\"Brimlund Setup\""));
+}
+
+TEST_F(Exec, InUseProgramCancelledTwiceEndsWithExitCodeOne) {
+    putInstalled("C:\\Prg\\APP.EXE", "alt", kOld);
+    setMachineIni(iniWith("", "[InUse]\nC:\\Prg\\APP.EXE=1\n"));
+    putInstall({{"", {{"APP.EXE", "neu"}}}});
+    const SetupResult r = install("box Cancel Folgendes Modul\nbox Cancel Teilinstallation\n");
+    EXPECT_EQ(r.exitCode, 1) << r.err << r.transcript;
+    EXPECT_EQ(content("C:\\Prg\\APP.EXE"), "alt");
+    EXPECT_THAT(recordText(), Not(HasSubstr("#FILE#")));
+}
+
+TEST_F(Exec, LockedFileOutsideTheInUseListIsReplacedAtBoot) {
+    putInstalled("C:\\Prg\\DATEN.DAT", "alt", kOld);
+    setMachineIni(iniWith("", "[InUse]\nC:\\Prg\\DATEN.DAT=1\n"));
+    putInstall({{"", {{"DATEN.DAT", "neu", "000001"}}}});
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(r.transcript, Not(HasSubstr("Folgendes Modul")));
+    EXPECT_EQ(content("C:\\Prg\\DATEN.DAT"), "alt");
+    EXPECT_EQ(content("C:\\Prg\\DATEN.1"), "neu");
+    const std::vector<win::PendingMove> moves = win::pendingBootMoves();
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].from, "C:\\Prg\\DATEN.1");
+    EXPECT_EQ(moves[0].to, "C:\\Prg\\DATEN.DAT");
+    EXPECT_EQ(moves[0].flags, 5u);
+    EXPECT_THAT(log(), Contains("Kopiervorgang verweigert, Aufgabe wird Boot-Mechanismus übergeben"));
+    EXPECT_THAT(recordText(), HasSubstr("#FILE#C:\\Prg\\DATEN.DAT\r\n"));
+    // Flag 6 makes it an OLE server for the next logon.
+    EXPECT_THAT(log(), Contains(HasSubstr("OLE-Server: C:\\Prg\\DATEN.DAT kann erst nach dem REBOOT")));
+}
+
+// Fatal paths: the stop box, the log lines, exit code 1 and no record.
+struct FatalCase {
+    const char* name;
+    std::string machineSections;
+    bool corruptMember;
+    std::string storedName;
+    std::string box;
+    std::vector<std::string> logLines;
+};
+
+class ExecFatal : public Exec, public ::testing::WithParamInterface<FatalCase> {};
+
+TEST_P(ExecFatal, EndsTheProcessWithItsBoxAndLogLines) {
+    const FatalCase& c = GetParam();
+    if (c.machineSections.find("InUse") != std::string::npos) putInstalled("C:\\Prg\\A.DAT", "alt", kOld);
+    setMachineIni(iniWith(c.machineSections.empty() ? "" : "HklmFullAccess=0\n", c.machineSections));
+    putInstall({{"", {{c.storedName, "neu"}}}});
+    // A sound header with its code stream cut off: only the expansion fails.
+    if (c.corruptMember)
+        putOnMedium("LZ000001.PAK", testsupport::readHostFile(medium() + "/LZ000001.PAK").substr(0, kLzwHeaderSize + 1));
+    const SetupResult r = install("box OK " + c.box + "\n");
+    EXPECT_EQ(r.exitCode, 1) << r.err << r.transcript;
+    EXPECT_THAT(r.transcript, HasSubstr("box style=16 caption=\"Nicht behebbarer Fehler !\""));
+    const std::vector<std::string> lines = log();
+    ASSERT_GE(lines.size(), c.logLines.size());
+    EXPECT_EQ(std::vector<std::string>(lines.end() - c.logLines.size(), lines.end()), c.logLines);
+    EXPECT_THAT(recordText(), Not(HasSubstr("#FILE#")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, ExecFatal,
+    ::testing::Values(
+        FatalCase{"CorruptMember", "", true, "A.DAT", "Fehler beim Entpacken der Datei <E:\\LZ000001.PAK>",
+                  {"Fehler beim Entpacken der Datei, Abbruch !"}},
+        FatalCase{"MissingTargetRefused", "[Faults]\nC:\\Prg\\A.DAT=refuse-write\n", false, "A.DAT",
+                  "Fehler beim Kopieren der Datei <C:\\Prg\\A.DAT>", {"Fehler beim Kopieren der Datei, Abbruch !"}},
+        FatalCase{"BootMoveRefused", "[InUse]\nC:\\Prg\\A.DAT=1\n", false, "A.DAT",
+                  "Datei <C:\\Prg\\A.DAT> konnte nicht ersetzt werden",
+                  {"ReplaceOnReboot: Datei konnte nicht kopiert werden",
+                   "Boot-Mechanismus verweigert Dateiersetzung, Abbruch !"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A member whose stored name climbs out of the group directory, or names a
+// drive, must not be written anywhere.
+class ExecHostileName : public Exec, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ExecHostileName, IsRefusedAndNothingIsWrittenOutside) {
+    putInstall({{"Sub", {{GetParam(), "böse"}}}});
+    const SetupResult r = install("box OK Fehler beim Entpacken\n");
+    EXPECT_EQ(r.exitCode, 1) << r.err << r.transcript;
+    for (const char* path : {"C:\\Prg\\EVIL.EXE", "C:\\EVIL.EXE", "D:\\EVIL.EXE", "C:\\WINNT\\EVIL.EXE"})
+        EXPECT_FALSE(exists(path)) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ExecHostileName,
+                         ::testing::Values("..\\EVIL.EXE", "..\\..\\EVIL.EXE", "D:\\EVIL.EXE", "\\EVIL.EXE",
+                                           "../EVIL.EXE", "C:..\\..\\WINNT\\EVIL.EXE"));
+
+TEST_F(Exec, ShortcutsAreNamedFromIconTextAndRecorded) {
+    const std::string programs = "C:\\WINNT\\Profiles\\All Users\\Startmenü\\Programme\\";
+    makeDir(programs + "Autostart");
+    makeDir("C:\\WINNT\\Profiles\\All Users\\Desktop");
+    putInstall({{"", {{"VIEW.EXE", "programm", "101110"}}}}, "[IconText]\nview.exe=Betrachter 2.5\n");
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    // The text from the last dot on counts as an extension and is cut.
+    for (const std::string& dir : {programs + "Autostart\\", programs + "Demo-Gruppe\\",
+                                   std::string("C:\\WINNT\\Profiles\\All Users\\Desktop\\")}) {
+        const auto link = win::loadShellLink(dir + "Betrachter 2.lnk");
+        ASSERT_TRUE(link) << dir;
+        EXPECT_EQ(link->target, "C:\\Prg\\VIEW.EXE");
+        EXPECT_EQ(link->workingDirectory, "C:\\Prg\\");
+        EXPECT_FALSE(exists(dir + "VIEW.tmp"));
+    }
+    const std::string rec = recordText();
+    EXPECT_THAT(rec, HasSubstr("#MENUEDIR#"));
+    int links = 0;
+    for (std::size_t at = 0; (at = rec.find("#LINK#", at)) != std::string::npos; ++at) ++links;
+    EXPECT_EQ(links, 3);
+    EXPECT_THAT(rec, HasSubstr("Betrachter 2.lnk\r\n"));
+    EXPECT_THAT(log(), Contains("STARTMENUE-Gruppe Demo-Gruppe anlegen"));
+}
+
+}  // namespace
+}  // namespace setuptest

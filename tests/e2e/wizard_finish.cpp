@@ -1,0 +1,360 @@
+// Around the wizard: the start program before it, and after the executor
+// the final program, the restart question, the reboot program for the next
+// logon, the uninstall list's save, the kept log and the removed work
+// directories.
+#include "wizard_fixture.h"
+
+#include "LzwPacker.h"
+#include "SplitWriter.h"
+#include "Win.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include <gmock/gmock.h>
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+namespace setuptest {
+namespace {
+
+const char* const kRecord = "C:\\WINNT\\Uninstal\\Demo\\uninstall.dat";
+const char* const kRunOnceKey = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce]";
+
+// The user leaves on the setup-type page, after the start-up.
+const char* const kLeaveAtTypePage = "page frmTypSelect\ncheck clbTypSelect 0\nclick cmdCancel\nbox Yes\n";
+
+class Finish : public WizardTest {
+protected:
+    // Through the whole wizard into C:\Demo\; answers follow for what comes
+    // after the executor.
+    SetupResult walk(const std::string& answers = "", const std::vector<std::string>& args = {},
+                     bool programDirExists = false) {
+        return runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", "C:\\Demo\\") +
+                            (programDirExists ? "box Yes existiert schon\n" : "") + kConfirmAndInstall + answers,
+                        args);
+    }
+    // The log's last n lines, after the executor's.
+    std::vector<std::string> lastLines(std::size_t n) const {
+        const std::vector<std::string> log = logTexts(kKeptLog);
+        return std::vector<std::string>(log.end() - static_cast<std::ptrdiff_t>(std::min(n, log.size())), log.end());
+    }
+};
+
+TEST_F(Finish, StartProgramRunsAndIsWaitedForBeforeTheWizard) {
+    Description d = StandardDescription();
+    d.options = "PrgStart=<SETUP_DIR>Neue Tools\\prep.exe\n";
+    putDescription(d);
+    putDeclaredProgram("E:\\Neue Tools\\prep.exe", "exit=4 seconds=3");
+    putDeclaredProgram("E:\\Neue.exe", "");  // what an unquoted command line would start
+
+    const SetupResult r = runSetup(kLeaveAtTypePage);
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(logTexts(kWorkLog), Contains("Startprogramm wird aufgerufen <E:\\Neue Tools\\prep.exe>"));
+    const std::vector<Numbered> journalLines = journal();
+    EXPECT_THAT(LinesWith(journalLines, "process start"),
+                ElementsAre(HasSubstr("program=\"E:\\Neue Tools\\prep.exe\" show=1 ")));
+    EXPECT_THAT(LinesWith(journalLines, "process start"), ElementsAre(HasSubstr("cmd=\"E:\\Neue Tools\\prep.exe\"")));
+    const int ended = FirstWith(journalLines, "process end program=\"E:\\Neue Tools\\prep.exe\" exit=4 waits=3");
+    ASSERT_NE(ended, 0) << testsupport::readHostFile(machineDir + "/journal.log");
+    EXPECT_LT(ended, FirstWith(TranscriptLines(r), "hide frmInstall")) << "before the main form is hidden";
+    EXPECT_THAT(r.transcript, Not(HasSubstr(" message "))) << "the exit code is not looked at";
+}
+
+TEST_F(Finish, MissingStartProgramIsOnlyLoggedAndATokenAloneIsNone) {
+    const char* const values[] = {"<SETUP_DIR>fehlt.exe", "<SETUP_DIR>"};
+    const char* const expected[] = {"Startprogramm nicht gefunden: E:\\fehlt.exe", ""};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(values[i]);
+        Description d = StandardDescription();
+        d.options = std::string("PrgStart=") + values[i] + "\n";
+        putDescription(d);
+        std::filesystem::remove(host(kWorkLog));
+
+        const SetupResult r = runSetup(kLeaveAtTypePage);
+
+        EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+        std::vector<std::string> startLines;
+        for (const std::string& line : logTexts(kWorkLog))
+            if (line.starts_with("Startprogramm")) startLines.push_back(line);
+        if (*expected[i])
+            EXPECT_THAT(startLines, ElementsAre("Startprogramm wird aufgerufen <E:\\fehlt.exe>", expected[i]));
+        else
+            EXPECT_THAT(startLines, IsEmpty());
+        EXPECT_THAT(LinesWith(journal(), "process start"), IsEmpty());
+    }
+}
+
+TEST_F(Finish, StartProgramThatCannotStartShowsTheSystemsTextAndTheRunGoesOn) {
+    Description d = StandardDescription();
+    d.options = "PrgStart=<SETUP_DIR>prep.exe\n";
+    putDescription(d);
+    putOnMedium("prep.exe", "kein Programm");
+
+    const SetupResult r = runSetup("box OK\n" + std::string(kLeaveAtTypePage));
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    const std::vector<Numbered> shown = TranscriptLines(r);
+    const int message = FirstWith(shown, "message caption=\"Setup\" text=\"" +
+                                             Quoted(win::systemMessage(win::ERR_BAD_EXE_FORMAT)) + "\"");
+    EXPECT_NE(message, 0) << r.transcript;
+    EXPECT_LT(message, FirstWith(shown, "show frmTypSelect"));
+    EXPECT_THAT(LinesWith(journal(), "process start failed=193"), ::testing::SizeIs(1));
+}
+
+struct FinalCase {
+    const char* what;
+    const char* prgStop;
+    bool secondGroup;         // a second group, below the Windows directory's "Neue Tools"
+    const char* programFile;  // "" = none is there
+    const char* path;         // of the state line; "" = no line
+};
+void PrintTo(const FinalCase& c, std::ostream* os) { *os << c.what; }
+
+class FinalProgram : public Finish, public ::testing::WithParamInterface<FinalCase> {};
+
+TEST_P(FinalProgram, IsRunFromItsDirectory) {
+    const FinalCase& c = GetParam();
+    Description d = StandardDescription();
+    d.options = std::string("PrgStop=") + c.prgStop + "\n";
+    if (c.secondGroup) d.groups.push_back(FileGroup{"<WINDOWS_DIR>", "1", {100}, "Neue Tools"});
+    putDescription(d);
+    if (*c.programFile) putDeclaredProgram(c.programFile, "seconds=2");
+    putDeclaredProgram("C:\\WINNT\\Neue.exe", "");  // what an unquoted command line would start
+    const bool inProgramDir = std::string(c.programFile).starts_with("C:\\Demo\\");
+
+    const SetupResult r = walk("", {}, inProgramDir);
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    const std::vector<std::string> log = logTexts(kKeptLog);
+    const std::vector<std::string> states = stateLines(kKeptLog);
+    ASSERT_FALSE(states.empty()) << r.transcript;
+    const std::vector<std::string> runs = LinesWith(journal(), "process start");
+    if (!*c.path) {
+        EXPECT_EQ(states.back(), "STATE: Installation");
+        EXPECT_THAT(runs, IsEmpty());
+        return;
+    }
+    EXPECT_EQ(states.back(), std::string("STATE: Starte Abschlußprogramm <") + c.path + ">");
+    if (*c.programFile) {
+        const std::string quoted = std::string(c.path).find(' ') == std::string::npos
+                                       ? std::string(c.path)
+                                       : "\"" + std::string(c.path) + "\"";
+        EXPECT_THAT(runs, ElementsAre(HasSubstr("program=\"" + std::string(c.path) + "\" show=1 ")));
+        EXPECT_THAT(runs, ElementsAre(HasSubstr("cmd=" + quoted)));
+        EXPECT_NE(FirstWith(journal(), "process end program=\"" + std::string(c.path) + "\" exit=0 waits=2"), 0);
+    } else {
+        EXPECT_THAT(runs, IsEmpty());
+        EXPECT_THAT(log, Contains(std::string("Abschlußprogramm nicht gefunden: ") + c.path));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Finish, FinalProgram,
+    ::testing::Values(
+        FinalCase{"SecondGroupsDirectory", "<PROGRAM_DIR>fertig.exe", true, "C:\\WINNT\\Neue Tools\\fertig.exe",
+                  "C:\\WINNT\\Neue Tools\\fertig.exe"},
+        FinalCase{"LowerCaseTokenIsTheProgramDirectory", "<program_dir>fertig.exe", true, "C:\\Demo\\fertig.exe",
+                  "C:\\Demo\\fertig.exe"},
+        FinalCase{"OneGroupOnly", "<PROGRAM_DIR>fertig.exe", false, "C:\\Demo\\fertig.exe", "C:\\Demo\\fertig.exe"},
+        FinalCase{"Missing", "<WINDOWS_DIR>fehlt.exe", false, "", "C:\\WINNT\\fehlt.exe"},
+        FinalCase{"TokenAlone", "<WINDOWS_DIR>", false, "", ""}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(Finish, RebootProgramIsEnteredForTheNextLogon) {
+    Description d = StandardDescription();
+    d.options = "PrgReboot=<WINDOWS_DIR>Neue Tools\\nachstart.exe\n";
+    putDescription(d);
+    putDeclaredProgram("C:\\WINNT\\Neue Tools\\nachstart.exe", "");
+
+    const SetupResult r = walk();
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    const std::string line = "Installiere Reboot-Programm <C:\\WINNT\\Neue Tools\\nachstart.exe>";
+    EXPECT_THAT(lastLines(3), ElementsAre(line, line, "Installation abgeschossen"));
+    EXPECT_THAT(registry(), HasSubstr(std::string(kRunOnceKey) + "\r\n\"SETUPEXEnachstartexe\"="
+                                      "\"\\\"C:\\\\WINNT\\\\Neue Tools\\\\nachstart.exe\\\"\""));
+    EXPECT_THAT(LinesWith(journal(), "process start"), IsEmpty()) << "not run now";
+}
+
+TEST_F(Finish, MissingRebootProgramIsOnlyLogged) {
+    Description d = StandardDescription();
+    d.options = "PrgReboot=<WINDOWS_DIR>fehlt.exe\n";
+    putDescription(d);
+
+    const SetupResult r = walk();
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(lastLines(3), ElementsAre("Installiere Reboot-Programm <C:\\WINNT\\fehlt.exe>",
+                            "Reboot-Programm nicht gefunden: C:\\WINNT\\fehlt.exe", "Installation abgeschossen"));
+    EXPECT_THAT(registry(), Not(HasSubstr("RunOnce]")));
+}
+
+struct RestartCase {
+    const char* what;
+    const char* winRestart;
+    const char* answer;  // "" = no question
+    bool restarted;
+};
+void PrintTo(const RestartCase& c, std::ostream* os) { *os << c.what; }
+
+class Restart : public Finish, public ::testing::WithParamInterface<RestartCase> {};
+
+TEST_P(Restart, IsAskedAndRequestedAfterTheRest) {
+    const RestartCase& c = GetParam();
+    Description d = StandardDescription();
+    d.options = std::string("WinRestart=") + c.winRestart + "\n";
+    putDescription(d);
+
+    const SetupResult r = walk(*c.answer ? std::string("box ") + c.answer + "\n" : "");
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    const std::string box = "box style=36 caption=\"Demo - REBOOT\" text=\"Das System muss neu gestartet "
+                            "werden.\\n\\nJetzt neu starten ?\"";
+    EXPECT_EQ(r.transcript.find(box) != std::string::npos, *c.answer != 0);
+    const std::vector<std::string> tail = lastLines(2);
+    ASSERT_EQ(tail.size(), 2u);
+    EXPECT_EQ(tail[0] == "System wird gebootet", c.restarted);
+    EXPECT_EQ(tail[1], "Installation abgeschossen");
+    EXPECT_EQ(LinesWith(journal(), "restart requested"),
+              c.restarted ? std::vector<std::string>{"restart requested flags=7 privilege=enabled"}
+                          : std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Finish, Restart,
+                         ::testing::Values(RestartCase{"Yes", "1", "Yes", true}, RestartCase{"No", "1", "No", false},
+                                           RestartCase{"NotOffered", "0", "", false}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(Finish, FailedSaveOfTheUninstallListIsLoggedAndTheRunGoesOn) {
+    const std::string oldRecord = "#FILE#C:\\Alt\\a.txt\r\n";
+    setMachineIni(iniWith("", "[Faults]\nC:\\WINNT\\Uninstal\\Demo\\uninstall.dat.new=refuse-write\n"));
+    putFile(kRecord, oldRecord);
+    putDescription(StandardDescription());
+
+    const SetupResult r = walk();
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    const std::vector<std::string> log = logTexts(kKeptLog);
+    const auto failed = std::find(log.begin(), log.end(), "uninstall.dat konnte nicht gespeichert werden");
+    ASSERT_NE(failed, log.end());
+    EXPECT_EQ(*std::next(failed), "STATE: Installation");
+    EXPECT_EQ(log.back(), "Installation abgeschossen");
+    EXPECT_EQ(testsupport::readHostFile(host(kRecord)), oldRecord) << "the earlier record is whole";
+}
+
+TEST_F(Finish, LogReplacesAnEarlierOneBesideTheRecord) {
+    putFile(kKeptLog, "alter Lauf\r\n");
+    putDescription(StandardDescription());
+
+    const SetupResult r = walk();
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    const std::vector<std::string> log = logTexts(kKeptLog);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front(), "INSTALL 2.3");
+    EXPECT_EQ(log.back(), "Installation abgeschossen");
+    EXPECT_FALSE(exists(kWorkLog));
+    EXPECT_FALSE(exists("C:\\Demo\\INSTALL.LOG"));
+}
+
+TEST_F(Finish, WithoutRecordTheLogGoesIntoTheProgramDirectory) {
+    Description d = StandardDescription();
+    d.uninstallKey = "";
+    putDescription(d);
+    makeDir("C:\\Demo");
+
+    const SetupResult r = walk("", {}, true);
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_EQ(logTexts("C:\\Demo\\INSTALL.LOG").back(), "Installation abgeschossen");
+    EXPECT_FALSE(exists(kWorkLog));
+}
+
+TEST_F(Finish, WithoutRecordAndProgramDirectoryTheLogIsDeleted) {
+    Description d = StandardDescription();
+    d.uninstallKey = "";
+    d.groups = {};  // nothing makes the program directory
+    putDescription(d);
+
+    const SetupResult r = walk();
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_FALSE(exists("C:\\Demo"));
+    EXPECT_FALSE(exists(kWorkLog));
+}
+
+TEST_F(Finish, TempWorkDirectoryIsRemovedWithItsReadOnlyWorkFiles) {
+    putDescription(StandardDescription());
+    putFile("D:\\WORK\\INIFILE.ALL", "[alt]\r\n");
+    ASSERT_TRUE(win::setFileAttributes("D:\\WORK\\INIFILE.ALL", win::ATTR_READONLY));
+
+    const SetupResult r = walk("", {"-TEMP=D:\\WORK"});
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_FALSE(exists("D:\\WORK"));
+    EXPECT_EQ(logTexts(kKeptLog).back(), "Installation abgeschossen");
+}
+
+TEST_F(Finish, TempWorkDirectoryKeepsForeignFiles) {
+    putDescription(StandardDescription());
+    for (const char* dir : {"D:\\WORK\\", "D:\\"}) {
+        SCOPED_TRACE(dir);
+        putFile(std::string(dir) + "notiz.txt", "meins");
+        std::filesystem::remove_all(host("C:\\Demo"));
+
+        const SetupResult r = walk("", {std::string("-TEMP=") + dir});
+
+        EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+        EXPECT_EQ(testsupport::readHostFile(host(std::string(dir) + "notiz.txt")), "meins");
+        EXPECT_TRUE(exists(dir));
+        EXPECT_FALSE(exists(std::string(dir) + "SETUP.ALL"));
+        EXPECT_FALSE(exists(std::string(dir) + "INSTALL.LOG"));
+    }
+}
+
+TEST_F(Finish, LogThatCannotBeCopiedStaysInTheWorkDirectory) {
+    setMachineIni(iniWith("", "[InUse]\nC:\\Demo\\INSTALL.LOG=1\n"));
+    Description d = StandardDescription();
+    d.uninstallKey = "";
+    putDescription(d);
+    putFile("C:\\Demo\\INSTALL.LOG", "in Gebrauch");
+
+    const SetupResult r = walk("", {"-TEMP=D:\\WORK"}, true);
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_EQ(logTexts("D:\\WORK\\INSTALL.LOG").back(), "Installation abgeschossen");
+    EXPECT_FALSE(exists("D:\\WORK\\SETUP.ALL")) << "the other work files go";
+    EXPECT_EQ(testsupport::readHostFile(host("C:\\Demo\\INSTALL.LOG")), "in Gebrauch");
+}
+
+TEST_F(Finish, JoinedSplitDirectoryIsRemovedWithItsReadOnlyFiles) {
+    putDescription(StandardDescription());
+    // One member a volume; the joined files come read-only.
+    std::vector<std::string> volumes;
+    for (const char* name : {"INST.ALL", "LZ000001.PAK", "uninstall.exe"}) {
+        volumes.push_back(SplitStream({{name, testsupport::readHostFile(medium() + "/" + name),
+                                        LzwDosDateTime(2024, 3, 1, 9, 0, 0), win::ATTR_READONLY | win::ATTR_ARCHIVE,
+                                        std::nullopt}}));
+        std::filesystem::remove(medium() + "/" + name);
+    }
+    WriteSplitVolumes(medium(), volumes);
+
+    const SetupResult r = runSetup("box OK Vorraussichtlich\n" + std::string(kFirstType) +
+                                   BrowseTo("frmDirSelect", "C:\\Demo\\") + kConfirmAndInstall);
+
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    const std::vector<std::string> log = logTexts(kKeptLog);
+    EXPECT_THAT(log, Contains("Setup wird aus SPL-Dateien zusammengesetzt"));
+    EXPECT_EQ(log.back(), "Installation abgeschossen");
+    EXPECT_FALSE(exists("C:\\TEMP\\SPLTMP"));
+    EXPECT_TRUE(exists("C:\\TEMP"));
+}
+
+}  // namespace
+}  // namespace setuptest

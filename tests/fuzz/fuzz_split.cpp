@@ -1,0 +1,158 @@
+// Fuzzes the split-volume joiner on memory.  Input: the number of volumes
+// (1 byte, 0 to 7), the size of each but the last (2 bytes each,
+// little-endian), the byte limit after which writing fails (2 bytes, 0 for
+// none), then the stream.  Beyond the sanitizers' checks: only results the
+// joiner knows, 0 first and 100 last, no file outside the destination, no
+// file left half written, and every kept file exactly as long as its header
+// says.
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "SplitJoinCore.h"
+
+namespace {
+
+class MemoryVolume : public SplVolume {
+public:
+    explicit MemoryVolume(const std::string& bytes) : bytes_(bytes) {}
+    std::size_t read(uint8_t* buffer, std::size_t count) override {
+        std::size_t n = bytes_.size() - position_;
+        if (n > count) n = count;
+        for (std::size_t i = 0; i < n; ++i) buffer[i] = uint8_t(bytes_[position_ + i]);
+        position_ += n;
+        return n;
+    }
+    bool exhausted() override { return position_ >= bytes_.size(); }
+
+private:
+    const std::string& bytes_;
+    std::size_t position_ = 0;
+};
+
+struct MemoryFile {
+    std::string data;
+    bool open = true;
+    bool stamped = false;
+    int32_t length = 0;
+};
+
+class MemoryOutput : public SplOutput {
+public:
+    MemoryOutput(MemoryFile& file, std::size_t& budget) : file_(file), budget_(budget) {}
+    bool write(const uint8_t* bytes, std::size_t count) override {
+        if (count > 8192) std::abort();
+        const std::size_t n = count < budget_ ? count : budget_;
+        file_.data.append(reinterpret_cast<const char*>(bytes), n);
+        budget_ -= n;
+        return n == count;
+    }
+    bool close() override {
+        file_.open = false;
+        return true;
+    }
+
+private:
+    MemoryFile& file_;
+    std::size_t& budget_;
+};
+
+const std::string kDestination = "C:\\OUT";
+
+class MemoryHost : public SplHost {
+public:
+    MemoryHost(std::vector<std::string> volumes, std::size_t writeBudget)
+        : volumes_(std::move(volumes)), budget_(writeBudget) {}
+
+    std::unique_ptr<SplVolume> openVolume(const std::string& path) override {
+        for (std::size_t i = 0; i < volumes_.size(); ++i)
+            if (path == SplVolumePath("E:", int(i) + 1)) return std::make_unique<MemoryVolume>(volumes_[i]);
+        return nullptr;
+    }
+    bool volumeExists(const std::string&) override { return false; }
+    std::unique_ptr<SplOutput> createOutput(const std::string& path) override {
+        if (path.compare(0, kDestination.size() + 1, kDestination + "\\") != 0) std::abort();
+        if (path.find_first_of("\\/:", kDestination.size() + 1) != std::string::npos) std::abort();
+        MemoryFile& file = files[path];
+        file = MemoryFile{};
+        return std::make_unique<MemoryOutput>(file, budget_);
+    }
+    void deleteOutput(const std::string& path) override {
+        if (files.at(path).open) std::abort();
+        files.erase(path);
+    }
+    void stampOutput(const std::string& path, const SplMemberHeader& header) override {
+        MemoryFile& file = files.at(path);
+        if (file.open) std::abort();
+        file.stamped = true;
+        file.length = header.m_nLength;
+    }
+    // Separators are what lead out of the destination; the layer refuses
+    // more than these.
+    bool isPlainFileName(const std::string& name) override {
+        return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
+    }
+    void reading(const std::string&) override {}
+    void writing(const std::string& path) override {
+        if (files.count(path) == 0) std::abort();
+    }
+    void failing(SplResult result) override {
+        if (failures++ > 0 || result >= 0) std::abort();
+    }
+
+    std::map<std::string, MemoryFile> files;
+    int failures = 0;
+
+private:
+    std::vector<std::string> volumes_;
+    std::size_t budget_;
+};
+
+uint16_t Take16(const uint8_t*& data, std::size_t& size) {
+    if (size < 2) return 0;
+    const uint16_t value = uint16_t(data[0] | data[1] << 8);
+    data += 2;
+    size -= 2;
+    return value;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    if (size < 1) return 0;
+    const int count = data[0] % 8;
+    ++data;
+    --size;
+    std::vector<std::size_t> sizes;
+    for (int i = 1; i < count; ++i) sizes.push_back(Take16(data, size));
+    const std::size_t budget = Take16(data, size);
+    const std::string stream(reinterpret_cast<const char*>(data), size);
+
+    std::vector<std::string> volumes;
+    std::size_t at = 0;
+    for (std::size_t piece : sizes) {
+        if (piece > stream.size() - at) piece = stream.size() - at;
+        volumes.push_back(stream.substr(at, piece));
+        at += piece;
+    }
+    if (count > 0) volumes.push_back(stream.substr(at));
+
+    MemoryHost host(volumes, budget == 0 ? SIZE_MAX : budget);
+    std::vector<int> progress;
+    const SplResult result = SplJoinVolumes(host, "E:\\", kDestination + "\\\\", [&](int p) { progress.push_back(p); });
+
+    if (result == 0 || result == 1 || result < kSplReadFailed) std::abort();
+    if (result >= 2 && (result != int(volumes.size()) + 1 || host.failures != 0)) std::abort();
+    if (result < 0 && host.failures != 1) std::abort();
+    if (result == kSplFirstVolumeMissing) {
+        if (count != 0 || !progress.empty()) std::abort();
+    } else if (progress.size() < 2 || progress.front() != 0 || progress.back() != 100) {
+        std::abort();
+    }
+    for (const auto& [path, file] : host.files) {
+        if (file.open || !file.stamped || file.data.size() != std::size_t(file.length)) std::abort();
+    }
+    return 0;
+}
