@@ -331,38 +331,10 @@ namespace {
 
 constexpr int64_t kMSecsPerDay = 86400000;
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-constexpr int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void civilFromDays(int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<int64_t>(yoe) + era * 400 + (month <= 2));
-}
-
-constexpr int64_t kEpochDays = daysFromCivil(1899, 12, 30);
-
-bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int daysInMonth(int year, int month) {
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
-}
+// The class library counts days from 1899-12-30, Windows file times in
+// 100 ns steps from 1601-01-01; the calendar is the layer's.
+constexpr int64_t kFileTimeDay = 864000000000;
+constexpr int64_t kDaysFrom1601To1899 = 109205;
 
 // Whole days and milliseconds of the day.
 std::pair<int64_t, int64_t> splitDateTime(TDateTime value) {
@@ -378,10 +350,13 @@ std::string twoDigits(int value) {
 }  // namespace
 
 TDateTime EncodeDate(int year, int month, int day) {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
-        throw EConvertError("Invalid argument to date encode");
-    return static_cast<TDateTime>(daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
-                                  kEpochDays);
+    win::SystemTime date;
+    date.year = year;
+    date.month = month;
+    date.day = day;
+    win::FileTime time = 0;
+    if (year > 9999 || !win::systemTimeToFileTime(date, time)) throw EConvertError("Invalid argument to date encode");
+    return static_cast<TDateTime>(static_cast<int64_t>(time / kFileTimeDay) - kDaysFrom1601To1899);
 }
 
 TDateTime EncodeTime(int hour, int minute, int second, int milliseconds) {
@@ -393,7 +368,12 @@ TDateTime EncodeTime(int hour, int minute, int second, int milliseconds) {
 }
 
 void DecodeDate(TDateTime value, int& year, int& month, int& day) {
-    civilFromDays(splitDateTime(value).first + kEpochDays, year, month, day);
+    const int64_t days = splitDateTime(value).first + kDaysFrom1601To1899;
+    win::SystemTime date;
+    win::fileTimeToSystemTime(static_cast<win::FileTime>(std::max<int64_t>(days, 0)) * kFileTimeDay, date);
+    year = date.year;
+    month = date.month;
+    day = date.day;
 }
 
 void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& milliseconds) {

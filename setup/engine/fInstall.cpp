@@ -1,6 +1,7 @@
 #include "fInstall.h"
 
 #include "InstallLog.h"
+#include "PageFrame.h"
 #include "Resources.h"
 #include "SplitJoin.h"
 #include "Ulzw.h"
@@ -27,19 +28,7 @@ namespace {
 const char* const kFatalCaption = "Nicht behebbarer Fehler !";
 constexpr int kStopBox = MB_OK | MB_ICONSTOP;
 
-template <class T>
-T* Place(TWinControl* parent, const std::string& name, int left, int top, int width, int height) {
-    T* control = new T(parent->ParentForm());
-    control->Name = name;
-    control->Left = left;
-    control->Top = top;
-    control->Width = width;
-    control->Height = height;
-    control->SetParent(parent);
-    return control;
-}
-
-TFont VersionFont() { return TFont{"Verdana", -13, {fsBold}, 8222033}; }
+TFont VersionFont() { return PageFont("Verdana", 13, {fsBold}, 8222033); }
 
 void HidePrepareIfVisible() {
     if (frmPrepare->Visible()) frmPrepare->Hide();
@@ -80,29 +69,29 @@ void TfrmInstall::CreateDesign() {
     Position = poScreenCenter;
     Font = TFont{"MS Sans Serif", -11, {}, clWindowText};
 
-    Image1 = Place<TImage>(this, "Image1", 0, 0, 680, 54);
+    Image1 = PlaceControl<TImage>(this, "Image1", 0, 0, 680, 54);
     Image1->Align = alTop;
     Image1->Stretch = true;
     Image1->Picture = resources::BannerJpeg();
 
-    Panel1 = Place<TPanel>(this, "Panel1", 0, 54, 170, 420);
+    Panel1 = PlaceControl<TPanel>(this, "Panel1", 0, 54, 170, 420);
     Panel1->Align = alLeft;
     Panel1->Enabled = false;
     Panel1->BevelOuter = bvNone;
-    Image2 = Place<TImage>(Panel1, "Image2", 0, 0, 152, 420);
+    Image2 = PlaceControl<TImage>(Panel1, "Image2", 0, 0, 152, 420);
     Image2->Align = alLeft;
     Image2->Stretch = true;
     Image2->Picture = resources::SideJpeg();
-    Label2 = Place<TLabel>(Panel1, "Label2", 21, 154, 60, 16);
+    Label2 = PlaceControl<TLabel>(Panel1, "Label2", 21, 154, 60, 16);
     Label2->Caption = "Version";
     Label2->SetFont(VersionFont());
     Label2->Transparent = true;
-    frmInfoVersion = Place<TLabel>(Panel1, "frmInfoVersion", 21, 172, 90, 16);
+    frmInfoVersion = PlaceControl<TLabel>(Panel1, "frmInfoVersion", 21, 172, 90, 16);
     frmInfoVersion->Caption = "x.x.xx #xxx";
     frmInfoVersion->SetFont(VersionFont());
     frmInfoVersion->Transparent = true;
 
-    lblHead = Place<TLabel>(this, "lblHead", 192, 164, 396, 46);
+    lblHead = PlaceControl<TLabel>(this, "lblHead", 192, 164, 396, 46);
     lblHead->SetFont(TFont{"Times New Roman", -40, {fsBold, fsItalic}, clSilver});
     lblHead->SetVisible(false);
 
