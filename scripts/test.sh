@@ -18,7 +18,7 @@ cmake --build build-win -j"$(nproc)"
   unset DISPLAY
   export WINEPREFIX="$PWD/build-win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
   [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i; wineserver -w; }
-  wineserver -p 60 || true  # fails when a server is up already
+  wineserver -p60 || true  # fails when a server is up already
   UNPACK_EXE="$PWD/build-win/unpack/unpack.exe" UNPACK_RUNNER="$(command -v wine)" \
     ctest --test-dir build -R '^([A-Za-z]+/)?Unpack[A-Za-z]*Test\.' --no-tests=error -j"$(nproc)" --output-on-failure
 )

@@ -251,6 +251,8 @@ std::vector<std::string> UnpackTest::childEnvironment(const std::string& locale)
     std::vector<std::string> env{"LC_ALL=" + locale, "SETUP_MACHINE=" + machineDir};
     if (windowsProgram()) {
         env.push_back("WINEDEBUG=-all");
+        // Wine's menu builder would write into the user's desktop menus.
+        env.push_back("WINEDLLOVERRIDES=winemenubuilder.exe=d");
         env.push_back("TZ=" + machineTimeZone(machineDir));
         const std::string prefix = environment("WINEPREFIX");
         if (!prefix.empty()) env.push_back("WINEPREFIX=" + prefix);
