@@ -98,6 +98,9 @@ std::string encode(const ShellLink& link) {
     putZeros(out, 24);    // creation, access and write time
     put32(out, 0);        // target size
     put32(out, 0);        // icon index
+    // ShowCommand, at 0x3C.  lnkinfo 20181227 prints the target-size field
+    // (0x34) as "Show Window value" and "Hot Key value", a liblnk fault mended
+    // upstream in December 2019; it shows 0 there, not this value.
     put32(out, kSwShowNormal);
     putZeros(out, 2 + 2 + 4 + 4);  // hot key, reserved
     out += linkInfo(link.target);
