@@ -74,17 +74,17 @@ private:
         count_ += sizeof bytes;
         report(percent());
         SplMemberHeader header;
-        // A negative length or a name that is no plain file name cannot come
-        // from an intact volume, and such a name would lead out of the
-        // destination directory.
-        if (!SplParseHeader(bytes, header) || header.m_nLength < 0 || !host_.isPlainFileName(header.m_sFileName))
+        // A name that is no plain file name would lead out of the destination
+        // directory.
+        if (!SplParseHeader(bytes, header) || !host_.isPlainFileName(header.m_sFileName))
             return kSplHeaderCorrupt;
         const std::string path = destinationDir_ + "\\" + header.m_sFileName;
         std::unique_ptr<SplOutput> output;
         if (path.size() <= kSplMaxPath) output = host_.createOutput(path);
         if (!output) return kSplCannotCreate;
         host_.writing(path);
-        SplResult result = copy(*output, header.m_nLength);
+        // A length of 0 or less is an empty file.
+        SplResult result = copy(*output, std::max<int32_t>(header.m_nLength, 0));
         if (!output->close() && result == 0) result = kSplWriteFailed;
         output.reset();
         if (result < 0) {

@@ -322,3 +322,18 @@ void MakeDirectory(const std::string& path, bool fatal) {
 // ---------------------------------------------------------------- version
 
 bool IsWindowsNT() { return win::platformId() == win::Platform::WinNT; }
+
+bool HasProtectingAttributes(const std::string& path) {
+    const uint32_t attributes = win::getFileAttributes(path);
+    return attributes != win::kInvalidAttributes &&
+           (attributes & (win::ATTR_READONLY | win::ATTR_HIDDEN | win::ATTR_SYSTEM)) != 0;
+}
+
+void ClearProtectingAttributes(const std::string& path) {
+    if (HasProtectingAttributes(path)) win::setFileAttributes(path, win::ATTR_NORMAL);
+}
+
+bool DeleteWorkFile(const std::string& path) {
+    ClearProtectingAttributes(path);
+    return win::deleteFile(path);
+}

@@ -107,6 +107,13 @@ std::string FindTempDir(uint32_t minFree);
 // is ignored.
 void MakeDirectory(const std::string& path, bool fatal);
 
+// Whether the file is read-only, hidden or system, which refuse a delete or
+// an overwrite; and the attributes set to normal when it is.
+bool HasProtectingAttributes(const std::string& path);
+void ClearProtectingAttributes(const std::string& path);
+// A work file of the installer's own deleted whatever its attributes.
+bool DeleteWorkFile(const std::string& path);
+
 // ---------------------------------------------------------------- version
 
 bool IsWindowsNT();

@@ -83,9 +83,23 @@ bool WriteIniValue(const std::string& section, const std::string& key, const std
     return true;
 }
 
+// The registration itself; InstallFont reports what escapes it.
+static bool AddFont(const std::string& path);
+
 // A bitmap font (".FON") has no scalable resource: it is added without one.
 // A TrueType font whose resource cannot be made is not added.
 bool InstallFont(const std::string& path) {
+    try {
+        return AddFont(path);
+    } catch (const std::exception&) {
+        MessageBeep(0);
+        Application->MessageBox("Fontinstallation: <" + path + "> fehlgeschlagen", "Warnung !",
+                                MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+}
+
+static bool AddFont(const std::string& path) {
     const std::string fontsDir = NormalizePath(GetWindowsDir(), false) + "FONTS\\";
     const std::string fileName = ExtractFileName(path);
     const std::string fontCopy = fontsDir + fileName;

@@ -54,7 +54,7 @@ void TfrmExecInstall::CreateDesign() {
         panel->Alignment = taLeftJustify;
         panel->BevelInner = bvLowered;
         panel->BevelOuter = bvLowered;
-        panel->SetFont(PageFont("Verdana", 12));
+        panel->SetFont(PageFont("Verdana", 12, {}));
         return panel;
     };
     const auto placeBar = [](TPanel* panel, const std::string& name) {

@@ -112,16 +112,6 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
-bool HasProtectingAttributes(const std::string& path) {
-    const uint32_t attributes = win::getFileAttributes(path);
-    return attributes != win::kInvalidAttributes &&
-           (attributes & (win::ATTR_READONLY | win::ATTR_HIDDEN | win::ATTR_SYSTEM)) != 0;
-}
-
-void ClearProtectingAttributes(const std::string& path) {
-    if (HasProtectingAttributes(path)) win::setFileAttributes(path, win::ATTR_NORMAL);
-}
-
 // The name without whatever counts as its extension: from its last dot on,
 // when that dot stands after the last backslash or colon.
 std::string WithoutExtension(const std::string& name) {
@@ -272,8 +262,7 @@ private:
         Log("Lösche Datei: " + WorkFile());
         // The previous member left its own attributes on the work file: a
         // read-only one would block this member's expansion.
-        ClearProtectingAttributes(WorkFile());
-        DeleteFile(WorkFile());
+        DeleteWorkFile(WorkFile());
 
         const std::string entry = members.Strings(i);
         Member member;

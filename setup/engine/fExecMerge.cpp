@@ -72,11 +72,15 @@ void RegisterOleServersNow(const TStringList& paths) {
 void LeaveOleServersForReboot(const TStringList& paths) {
     const std::string listFile = frmInstall->m_sWindowsDir + "INSTALL.OLE";
     TStringList list;
+    // A list that cannot be read holds the registrations of earlier runs:
+    // it is kept as it is rather than replaced by this run's alone.
+    bool keepList = true;
     if (FileExists(listFile)) {
         try {
             list.LoadFromFile(listFile);
-        } catch (const Exception&) {
-            list.Clear();
+        } catch (const Exception& e) {
+            Log(e.Message());
+            keepList = false;
         }
     }
     for (int i = 0; i < paths.Count(); ++i) {
@@ -84,10 +88,12 @@ void LeaveOleServersForReboot(const TStringList& paths) {
         list.Add(paths[i]);
         AddUninstallLine("#OLE#" + paths[i]);
     }
-    try {
-        list.SaveToFile(listFile);
-    } catch (const Exception& e) {
-        Log(e.Message());
+    if (keepList) {
+        try {
+            list.SaveToFile(listFile);
+        } catch (const Exception& e) {
+            Log(e.Message());
+        }
     }
 
     const std::string program = NormalizePath(GetWindowsDir(), false) + "TREMLIN.EXE";
@@ -169,9 +175,11 @@ void EditAndWriteParameters(TStringList& environment, TStringList& pending) {
 }
 
 void DeleteWorkFiles() {
-    DeleteFile(WorkFile());
-    DeleteFile(IniMergeFileName());
-    DeleteFile(frmInstall->m_sTempDir + "INST.ALL");
+    DeleteWorkFile(WorkFile());
+    DeleteWorkFile(IniMergeFileName());
+    // Only joined split volumes leave an INST.ALL of ours in the work
+    // directory; otherwise it may be the medium's own.
+    if (frmInstall->m_bSplitJoined) DeleteWorkFile(frmInstall->m_sTempDir + "INST.ALL");
 }
 
 }  // namespace

@@ -144,6 +144,10 @@ extern TfrmInstall* frmInstall;
 // The directory a directory token stands for, with a trailing backslash; any
 // other text stands for the program directory.
 std::string ResolveDirPlaceholder(const TfrmInstall& form, const std::string& text);
+// Byte totals are summed in 64 bits and stored clamped to 32, so a sum past
+// 4 GiB never wraps into a small number that would pass a space check.
+inline uint32_t ClampedBytes(uint64_t bytes) { return bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(bytes); }
+
 // Whether group g (0-based) belongs to setup type t: "1" at position t + 1 of
 // its type mask; a mask too short for the type leaves the group out.
 bool GroupBelongsToType(const TfrmInstall& form, int g, int t);

@@ -11,10 +11,6 @@
 
 namespace {
 
-// Totals are summed in 64 bits and stored clamped, so a sum past 4 GiB never
-// wraps into a small number that would pass the space check.
-uint32_t Clamped(uint64_t bytes) { return static_cast<uint32_t>(std::min<uint64_t>(bytes, 0xFFFFFFFFu)); }
-
 // "X:\" for a directory's drive; an empty directory stands for the root of
 // the current drive, as its _DIR token does.
 std::string DriveRoot(const std::string& dir) { return dir.empty() ? "\\" : dir.substr(0, 1) + ":\\"; }
@@ -58,9 +54,9 @@ uint32_t GroupUnpackedSize(TfrmInstall& form, TStrings& members) {
             }
         }
         total += uint64_t{header.m_nSize} + 65536;
-        form.m_nBytesLargestGroup = std::max(form.m_nBytesLargestGroup, Clamped(total));
+        form.m_nBytesLargestGroup = std::max(form.m_nBytesLargestGroup, ClampedBytes(total));
     }
-    return Clamped(total);
+    return ClampedBytes(total);
 }
 
 void TfrmInstall::CalcRequiredSpace() {

@@ -19,8 +19,6 @@ namespace {
 
 constexpr int kQuestion = MB_YESNO | MB_ICONQUESTION;
 
-uint32_t Clamped(uint64_t bytes) { return static_cast<uint32_t>(std::min<uint64_t>(bytes, 0xFFFFFFFFu)); }
-
 bool SameDrive(const std::string& a, const std::string& b) { return !a.empty() && !b.empty() && a[0] == b[0]; }
 
 bool NamesProgram(const std::string& value) { return !value.empty() && value.back() != '>'; }
@@ -33,12 +31,6 @@ int FirstCheckedItem(TCheckListBox& list) {
 
 // The installer's own files in a work directory; nothing else there is ours.
 const char* const kWorkFiles[] = {"INSTALL.LOG", "SETUP.ALL", "INSTFILE.TMP", "INIFILE.ALL"};
-
-void DeleteWorkFile(const std::string& path) {
-    if (!FileExists(path)) return;
-    FileSetAttr(path, 0);
-    DeleteFile(path);
-}
 
 bool IsDriveRoot(const std::string& dir) { return dir.size() <= 3 && dir.size() >= 2 && dir[1] == ':'; }
 
@@ -198,9 +190,9 @@ bool TfrmInstall::EnoughSpace(const std::string& dir, uint32_t ownBytes, bool da
     if (SameDrive(m_sWindowsDir, dir)) needed += m_nBytesWindows;
     if (SameDrive(m_sTempDir, dir)) needed += m_nBytesLargestGroup;
     const char drive = dir.empty() ? '\0' : dir[0];
-    if (Clamped(needed) <= DiskFreeBytes(drive)) return true;
+    if (ClampedBytes(needed) <= DiskFreeBytes(drive)) return true;
     const std::string message = "Nicht genügend Speicherplatz auf Laufwerk: " + std::string(1, drive) + ":\\\n\n" +
-                                "Benötigter Speicher: " + IntToStr(Clamped(needed)) + " Bytes\n\n" +
+                                "Benötigter Speicher: " + IntToStr(ClampedBytes(needed)) + " Bytes\n\n" +
                                 "Freier Speicher: " + IntToStr(DiskFreeBytes(drive)) + " Bytes\n\n" +
                                 "Möchten Sie trotzdem weitermachen?";
     MessageBeep(0);

@@ -104,7 +104,7 @@ TEST_F(Directories, NoToTheExistsQuestionEndsAtOnceWithoutCleaningUp) {
 // Program group 74,536 bytes (the largest), Windows group 70,536 bytes.
 struct LayoutCase {
     const char* what;
-    const char* tempOption;  // "" = the machine's C:\TEMP\ .
+    const char* tempOption;  // "": the work directory is the machine's temporary directory
     const char* programDir;
     const char* free;         // of the program directory's drive, while the wizard runs
     const char* needed;       // "" = enough space, no box
@@ -141,6 +141,7 @@ TEST_P(SpaceLayout, CountsTheTotalsThatShareTheChosenDrive) {
         const std::vector<std::string> shown = Texts(TranscriptLines(r));
         const auto at = std::find_if(shown.begin(), shown.end(),
                                      [](const std::string& line) { return line.starts_with("box style=49"); });
+        ASSERT_NE(at, shown.end());
         ASSERT_NE(at, shown.begin());
         EXPECT_EQ(*std::prev(at), "beep");
     } else {
@@ -216,7 +217,7 @@ TEST_F(Directories, UnreadableMemberEndsTheSpaceCalculation) {
         EXPECT_THAT(r.transcript, HasSubstr("beep\n"));
         EXPECT_THAT(r.transcript, HasSubstr("box style=16 caption=\"Nicht behebbarer Fehler !\" "
                                             "text=\"Fehler bei Zugriff auf Datei <E:\\LZ000002.PAK>, Abbruch !\""));
-        EXPECT_EQ(logTexts(kWorkLog).back(), "STATE: Auswahl Setup-Typ") << "nothing logged";
+        EXPECT_EQ(lastLogLine(kWorkLog), "STATE: Auswahl Setup-Typ") << "nothing logged";
     }
 }
 

@@ -91,6 +91,11 @@ bool WizardTest::exists(const std::string& windowsPath) const {
     return !path.empty() && std::filesystem::exists(path);
 }
 
+std::string WizardTest::lastLogLine(const std::string& logPath) const {
+    const std::vector<std::string> log = logTexts(logPath);
+    return log.empty() ? "" : log.back();
+}
+
 std::vector<std::string> WizardTest::stateLines(const std::string& logPath) const {
     std::vector<std::string> states;
     for (const std::string& text : logTexts(logPath))

@@ -47,6 +47,8 @@ protected:
     void makeDir(const std::string& windowsPath) const;
     bool exists(const std::string& windowsPath) const;
 
+    // The log's last line; "" when there is none.
+    std::string lastLogLine(const std::string& logPath) const;
     // The log's lines that begin "STATE: ", in order.
     std::vector<std::string> stateLines(const std::string& logPath) const;
     std::vector<Numbered> journal() const;

@@ -8,6 +8,7 @@
 
 #include <gmock/gmock.h>
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
@@ -89,15 +90,11 @@ TEST_P(LicencePage, IsShownOnlyWithTheFileAndTheOption) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Wizard, LicencePage,
-                         ::testing::Values(LicenceCase{"shown", true, "1", true},
-                                           LicenceCase{"no file", false, "1", false},
-                                           LicenceCase{"option off", true, "0", false},
-                                           LicenceCase{"option not exactly 1", true, "yes", false}),
-                         [](const auto& info) {
-                             std::string name = info.param.what;
-                             std::erase(name, ' ');
-                             return name;
-                         });
+                         ::testing::Values(LicenceCase{"Shown", true, "1", true},
+                                           LicenceCase{"NoFile", false, "1", false},
+                                           LicenceCase{"OptionOff", true, "0", false},
+                                           LicenceCase{"OptionNotExactlyOne", true, "yes", false}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(Wizard, NoToTheCancelQuestionStartsAgainAtTheLicencePage) {
     Description d = StandardDescription();
@@ -190,7 +187,7 @@ TEST_F(SeveralTypes, FirstCheckedTypeGivesTheProposal) {
     const SetupResult r = runSetup(std::string(kBothTypes) + "page frmUserDir\nclick cmdNext\n" + kConfirmAndInstall);
 
     expectFinished(r);
-    EXPECT_THAT(logTexts(kKeptLog), ::testing::Contains("Programmverzeichnis: C:\\Alpha\\"));
+    EXPECT_THAT(logTexts(kKeptLog), Contains("Programmverzeichnis: C:\\Alpha\\"));
 }
 
 TEST_F(SeveralTypes, OtherCheckedTypesAreNotSearchedForAProposal) {
@@ -200,7 +197,7 @@ TEST_F(SeveralTypes, OtherCheckedTypesAreNotSearchedForAProposal) {
 
     expectFinished(r);
     EXPECT_THAT(r.transcript, Not(HasSubstr("frmUserDir")));
-    EXPECT_THAT(logTexts(kKeptLog), ::testing::Contains("Programmverzeichnis: C:\\Demo\\"));
+    EXPECT_THAT(logTexts(kKeptLog), Contains("Programmverzeichnis: C:\\Demo\\"));
 }
 
 TEST_F(Wizard, BackFromTheConfirmationPassesTheSkippedDataPage) {
@@ -233,7 +230,7 @@ TEST_F(Wizard, BackFromTheConfirmationComesToTheDataPageWhenItWasShown) {
                                          kDataState},
                                         kRestOfWalk)));
     EXPECT_EQ(LinesWith(TranscriptLines(r), "show frmNetDirSelect").size(), 3u);
-    EXPECT_THAT(logTexts(kKeptLog), ::testing::Contains("Netzwerkverzeichnis: D:\\Daten\\"));
+    EXPECT_THAT(logTexts(kKeptLog), Contains("Netzwerkverzeichnis: D:\\Daten\\"));
 }
 
 // A group whose raw target names a drive: the default-directory page.
@@ -254,9 +251,9 @@ TEST_F(OtherDirectory, NextInTheBrowserTakesTheBrowsedDirectory) {
     expectFinished(r);
     const std::vector<std::string> shown = Texts(TranscriptLines(r));
     const auto browserEnd = std::find(shown.begin(), shown.end(), "hide frmDirSelect result=1");
-    ASSERT_NE(browserEnd, shown.end()) << r.transcript;
+    ASSERT_GE(std::distance(browserEnd, shown.end()), 2) << r.transcript;
     EXPECT_EQ(*std::next(browserEnd), "hide frmUserDir result=1") << "the page ends with the browser's result";
-    EXPECT_THAT(logTexts(kKeptLog), ::testing::Contains("Programmverzeichnis: D:\\Anders\\"));
+    EXPECT_THAT(logTexts(kKeptLog), Contains("Programmverzeichnis: D:\\Anders\\"));
     EXPECT_THAT(stateLines(kKeptLog), ElementsAreArray(Concat({kLicenceState, kTypeState}, kRestOfWalk)));
 }
 
@@ -268,7 +265,7 @@ TEST_F(OtherDirectory, BackInTheBrowserLeadsToTheTypePage) {
     expectFinished(r);
     EXPECT_THAT(stateLines(kKeptLog),
                 ElementsAreArray(Concat({kLicenceState, kTypeState, kProgramState, kTypeState}, kRestOfWalk)));
-    EXPECT_THAT(logTexts(kKeptLog), ::testing::Contains("Programmverzeichnis: C:\\Vorschlag\\"));
+    EXPECT_THAT(logTexts(kKeptLog), Contains("Programmverzeichnis: C:\\Vorschlag\\"));
 }
 
 }  // namespace

@@ -100,15 +100,27 @@ using FinalSteps = MergeTest;
 TEST_F(FinalSteps, NothingToEditShowsNoPageButTheExecutorPageStillGoesOffScreen) {
     unpackMember("[Setup]\r\nIsIpaFile=1\r\n");
     EvaluateIpaFile("C:\\PROG\\DEMO.IPA", "DEMO.IPA");
-    putC("C:\\TEMP\\INST\\INST.ALL", "rebuilt");
+    putC("C:\\TEMP\\INST\\INST.ALL", "the medium's own");
 
     // The empty script fails the run if any page or box appears.
     EXPECT_TRUE(finish(""));
     EXPECT_EQ(execPage->Height, 0);
     EXPECT_EQ(execPage->Width, 0);
     EXPECT_EQ(execPage->Top, -50);
-    for (const char* file : {"INSTFILE.TMP", "INIFILE.ALL", "INST.ALL"})
+    for (const char* file : {"INSTFILE.TMP", "INIFILE.ALL"})
         EXPECT_FALSE(existsC(std::string("C:\\TEMP\\INST\\") + file)) << file;
+    // Setup may run from its work directory: only joined split volumes
+    // leave an INST.ALL there that is ours to delete.
+    EXPECT_TRUE(existsC("C:\\TEMP\\INST\\INST.ALL"));
+}
+
+TEST_F(FinalSteps, JoinedSetupDescriptionIsDeleted) {
+    frmInstall->m_bSplitJoined = true;
+    unpackMember("[Setup]\r\nIsIpaFile=1\r\n");
+    EvaluateIpaFile("C:\\PROG\\DEMO.IPA", "DEMO.IPA");
+    putC("C:\\TEMP\\INST\\INST.ALL", "rebuilt");
+    EXPECT_TRUE(finish(""));
+    EXPECT_FALSE(existsC("C:\\TEMP\\INST\\INST.ALL"));
 }
 
 TEST_F(FinalSteps, MergeFileLeftByAnEarlierRunIsReadBack) {

@@ -84,10 +84,10 @@ TEST_F(Tokens, StripKillSubDirCutsOneConfiguredTrailingDirectory) {
         {"BIN, Daten", "C:\\App", "C:\\App\\"},
         {"BIN, Daten", "C:\\\\App\\\\bin\\\\", "C:\\App\\"},
         {"\"BIN\", '/Daten/', \\x\\", "C:\\App\\x", "C:\\App\\"},
-        // A name must be the whole last directory, not the end of one.
+        // A name must be the whole last directory below another one.
         {"bin", "C:\\Tools\\Robin\\", "C:\\Tools\\Robin\\"},
-        {"bin", "C:\\", "C:\\"},
         {"bin", "bin\\", "bin\\"},
+        {"bin", "C:\\", "C:\\"},
         // Nothing configured: the directory as it came.
         {"", "C:\\App", "C:\\App"},
         {" \\ / \" '", "C:\\App\\BIN", "C:\\App\\BIN"},

@@ -241,6 +241,12 @@ TEST_F(SplitJoin, StoredNamesThatAreNoPlainFileNameAreACorruptHeader) {
     }
 }
 
+TEST_F(SplitJoin, NegativeLengthGivesAnEmptyFile) {
+    putVolumes({SplitStream({kA, {"NEG.DAT", "", 0, 0x20, -5}})});
+    EXPECT_EQ(join(), 2);
+    EXPECT_THAT(written(), ElementsAre("A.TXT", "NEG.DAT"));
+}
+
 struct RefusedCase {
     const char* what;
     SplitMember member;
@@ -250,7 +256,6 @@ struct RefusedCase {
 TEST_F(SplitJoin, UnsoundLengthsAndNamesLeaveNoFileBehind) {
     const RefusedCase cases[] = {
         {"a name field without its zero byte", {std::string(264, 'N'), "data", 0, 0x20, {}}, -3},
-        {"a negative length", {"NEG.DAT", "", 0, 0x20, -5}, -3},
         {"a length far beyond the volumes", {"HUGE.DAT", Pattern(100, 4), 0, 0x20, 0x7FFFFFFF}, -5},
     };
     for (const RefusedCase& c : cases) {
