@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,12 @@ TEST_F(AddRunOnceTest, NamesTheValueAfterInstallerAndProgram) {
         std::string data;
         EXPECT_TRUE(win::regReadString(win::RegRoot::LocalMachine, kRunOnce, c.valueName, data));
         EXPECT_EQ(data, c.data);
+        // The entry is one of the side effects the machine's journal records.
+        const std::vector<std::string> lines = journal();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find("registry set HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce \"" +
+                             std::string(c.valueName) + "\"=") != std::string::npos;
+        }));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "Host.h"
 #include "Text1252.h"
 
+#include <cstdio>
 #include <map>
 #include <sys/stat.h>
 
@@ -314,7 +315,14 @@ uint32_t writeValue(RegRoot root, const std::string& key, const std::string& nam
         k->values.push_back(value);
         k->values.back().name = name;
     }
-    return result(save());
+    const uint32_t saved = result(save());
+    if (saved == ERR_SUCCESS) {
+        char dword[16];
+        std::snprintf(dword, sizeof dword, "dword:%08x", value.dword);
+        journal("registry set " + path + " \"" + name + "\"=" +
+                (value.type == RegType::Dword ? std::string(dword) : "\"" + value.data + "\""));
+    }
+    return saved;
 }
 
 }  // namespace
@@ -379,7 +387,9 @@ uint32_t regDeleteValue(RegRoot root, const std::string& key, const std::string&
     host::Value* v = k ? host::findValue(*k, name) : nullptr;
     if (!v) return host::result(ERR_FILE_NOT_FOUND);
     k->values.erase(k->values.begin() + (v - k->values.data()));
-    return host::result(host::save());
+    const uint32_t saved = host::result(host::save());
+    if (saved == ERR_SUCCESS) journal("registry delete " + path + " \"" + name + "\"");
+    return saved;
 }
 
 uint32_t regDeleteKey(RegRoot root, const std::string& key) {
@@ -390,7 +400,9 @@ uint32_t regDeleteKey(RegRoot root, const std::string& key) {
     if (!s.count(upper)) return host::result(ERR_FILE_NOT_FOUND);
     for (auto it = s.begin(); it != s.end();)
         it = it->first == upper || host::isBelow(it->first, upper) ? s.erase(it) : std::next(it);
-    return host::result(host::save());
+    const uint32_t saved = host::result(host::save());
+    if (saved == ERR_SUCCESS) journal("registry delete " + path);
+    return saved;
 }
 
 std::vector<std::string> regValueNames(RegRoot root, const std::string& key) {
