@@ -33,10 +33,6 @@ int TIniFile::ReadInteger(const std::string& section, const std::string& key, in
     return StrToIntDef(ReadString(section, key, ""), defaultValue);
 }
 
-bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const {
-    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
-}
-
 void TIniFile::ReadSection(const std::string& section, TStrings* strings) const {
     strings->Clear();
     addNamesThatFit(win::profileKeys(m_sFileName, section), strings);

@@ -21,7 +21,6 @@ public:
                            const std::string& defaultValue) const;
     // Decimal or hexadecimal ("0x"); the default when it is no number.
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
-    bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
     // The key names of the section in file order (duplicates kept), as far
     // as they fit whole into the profile call's 16384-character buffer.
     void ReadSection(const std::string& section, TStrings* strings) const;

@@ -26,6 +26,7 @@ std::string TRegistry::ResolveKey(const std::string& key) const {
 bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
     const std::string path = ResolveKey(key);
     const bool writable = (m_access & KEY_SET_VALUE) != 0;
+    CloseKey();  // a key that cannot be opened leaves none open
     if (win::regOpenKey(m_rootKey, path, canCreate, writable) != 0) return false;
     m_bOpen = true;
     m_bWritable = writable;

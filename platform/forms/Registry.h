@@ -32,7 +32,7 @@ public:
 
     // A leading "\" names the key from the root, otherwise it is relative to
     // the open key.  Opens with Access, creating the key when canCreate.  On
-    // failure false, and the key open before stays open.
+    // failure false, and no key is open.
     bool OpenKey(const std::string& key, bool canCreate);
     void CloseKey();
 

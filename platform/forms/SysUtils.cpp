@@ -262,10 +262,6 @@ bool RenameFile(const std::string& oldName, const std::string& newName) {
     return win::moveFile(oldName, newName);
 }
 
-int FileGetAttr(const std::string& fileName) {
-    return static_cast<int>(win::getFileAttributes(fileName));
-}
-
 int FileSetAttr(const std::string& fileName, int attributes) {
     if (win::setFileAttributes(fileName, static_cast<uint32_t>(attributes))) return 0;
     return static_cast<int>(win::lastError());

@@ -86,7 +86,6 @@ bool CreateDir(const std::string& directory);
 bool RemoveDir(const std::string& directory);
 bool DeleteFile(const std::string& fileName);
 bool RenameFile(const std::string& oldName, const std::string& newName);
-int FileGetAttr(const std::string& fileName);  // -1 when missing
 int FileSetAttr(const std::string& fileName, int attributes);  // 0 or the error code
 
 struct TSearchRec {

@@ -110,8 +110,16 @@ public:
         const std::size_t done = std::fread(buffer, 1, allowed, file_);
         read_ += done;
         if (done < allowed && std::ferror(file_)) failWith(ERR_READ_FAULT);
-        if (allowed < count && done == allowed) failWith(ERR_READ_FAULT);
+        if (allowed < count && done == allowed && moreToRead()) failWith(ERR_READ_FAULT);
         return done;
+    }
+
+    // A read error only strikes where the file goes on past its limit.
+    bool moreToRead() {
+        const int c = std::fgetc(file_);
+        if (c == EOF) return false;
+        std::ungetc(c, file_);
+        return true;
     }
 
     std::size_t write(const void* buffer, std::size_t count) override {

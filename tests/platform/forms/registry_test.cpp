@@ -34,12 +34,11 @@ TEST_F(Registry, KeyPathsFromTheRootOrRelative) {
     ASSERT_TRUE(reg.OpenKey("Sub", true));
     EXPECT_EQ(reg.CurrentPath(), "Software\\Brim\\Sub");
     EXPECT_TRUE(win::regKeyExists(win::RegRoot::CurrentUser, "Software\\Brim\\Sub"));
-    EXPECT_FALSE(reg.OpenKey("\\Missing", false));
-    EXPECT_EQ(reg.CurrentPath(), "Software\\Brim\\Sub");  // still open
-    EXPECT_FALSE(win::regKeyExists(win::RegRoot::CurrentUser, "Missing"));
     EXPECT_TRUE(reg.KeyExists("\\Software\\Brim"));
-    reg.CloseKey();
-    EXPECT_EQ(reg.CurrentPath(), "");
+    EXPECT_FALSE(reg.OpenKey("\\Missing", false));
+    EXPECT_EQ(reg.CurrentPath(), "");  // a failed open leaves no key open
+    EXPECT_EQ(reg.ReadString("name"), "");
+    EXPECT_FALSE(win::regKeyExists(win::RegRoot::CurrentUser, "Missing"));
 }
 
 TEST_F(Registry, WritesGoToTheOpenKey) {

@@ -69,6 +69,14 @@ TEST_F(WinFaults, ReadErrorAfterTheLimit) {
     EXPECT_EQ(win::lastError(), win::ERR_READ_FAULT);
 }
 
+TEST_F(WinFaults, ReadErrorNeverStrikesAFileThatEndsAtTheLimit) {
+    const std::string size = std::to_string(testsupport::readHostFile(driveC() + "/DATA/SRC.BIN").size());
+    setMachineIni("[Faults]\nC:\\DATA\\SRC.BIN=read-error\n[FaultLimits]\nC:\\DATA\\SRC.BIN=" + size + "\n");
+    std::string content;
+    EXPECT_TRUE(win::readWholeFile("C:\\DATA\\SRC.BIN", content));
+    EXPECT_EQ(std::to_string(content.size()), size);
+}
+
 TEST_F(WinFaults, AFullDriveTakesNoBytes) {
     setMachineIni("[Drive C]\nFull=1\n");
     std::unique_ptr<win::File> log = win::openFile("C:\\DATA\\INSTALL.LOG", win::OpenMode::Append);
