@@ -14,6 +14,8 @@ std::unique_ptr<TStringList> pclUninstallList;
 namespace {
 
 int nLastUnpackPercent = -1;
+// Whether the record loaded by FormShow could be read (or did not exist).
+bool bRecordReadable = true;
 
 const char* const kUninstallRegKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
@@ -84,7 +86,7 @@ void TfrmExecInstall::FormShow(TObject*) {
     pclUninstallList = std::make_unique<TStringList>();
     pclUninstallList->SetSorted(true);
     const std::string record = UninstallDir() + "\\uninstall.dat";
-    if (FileExists(record)) LoadUninstallData(*pclUninstallList, record);
+    bRecordReadable = !FileExists(record) || LoadUninstallData(*pclUninstallList, record);
     tmrStart->SetEnabled(true);
 }
 
@@ -112,7 +114,13 @@ void TfrmExecInstall::FormClose(TObject*, TCloseAction&) {
     const TStringList* unFiles = frmInstall->m_pclUnFiles.get();
     for (int n = 0; unFiles && n < frmInstall->m_nUnFileCount && n < unFiles->Count(); ++n)
         AddUninstallLine("#UNFILE#" + unFiles->Strings(n));
-    SaveUninstallData(*pclUninstallList, dir + "\\uninstall.dat");
+    // A record that could not be read holds the earlier runs: it is not
+    // replaced by this run's lines alone.  An uninstaller registered without
+    // its record would find nothing to remove.
+    if (!bRecordReadable || !SaveUninstallData(*pclUninstallList, dir + "\\uninstall.dat")) {
+        ShowMessage("uninstall.dat konnte nicht gespeichert werden !");
+        return;
+    }
     if (!RegisterUninstaller(uninstaller)) ShowMessage("Konnte Uninstaller nicht in Registry eintragen !");
 }
 

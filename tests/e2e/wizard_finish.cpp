@@ -235,9 +235,13 @@ TEST_F(Finish, FailedSaveOfTheUninstallListIsLoggedAndTheRunGoesOn) {
     putFile(kRecord, oldRecord);
     putDescription(StandardDescription());
 
-    const SetupResult r = walk();
+    // The executor's own save fails the same way: it says so and registers
+    // no uninstaller without its record.
+    const SetupResult r = walk("box OK uninstall.dat konnte nicht gespeichert werden !\n");
 
     EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_FALSE(win::regKeyExists(win::RegRoot::LocalMachine,
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo"));
     const std::vector<std::string> log = logTexts(kKeptLog);
     const auto failed = std::find(log.begin(), log.end(), "uninstall.dat konnte nicht gespeichert werden");
     ASSERT_GE(std::distance(failed, log.end()), 2) << "logged, and a line after it";
