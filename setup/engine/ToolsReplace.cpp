@@ -48,6 +48,8 @@ bool ScheduleInWinInit(const std::string& temporary, const std::string& target) 
     try {
         lines.LoadFromFile(file);
     } catch (const Exception&) {
+        // An existing file that cannot be read holds other pending work.
+        if (FileExists(file)) return false;
         lines.Clear();
         lines.Add("[Rename]");
     }

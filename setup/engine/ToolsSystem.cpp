@@ -50,6 +50,8 @@ bool AddAutoexecVariable(const std::string& name, const std::string& value) {
     try {
         lines.LoadFromFile(kAutoexecBat);
     } catch (const Exception&) {
+        // Rewriting a start file that exists but cannot be read would lose it.
+        if (FileExists(kAutoexecBat)) return false;
         lines.Clear();
     }
     for (int i = 0; i < lines.Count(); ++i)

@@ -160,4 +160,14 @@ TEST_F(ReplaceOnRebootTest, AWinInitThatCannotBeWrittenIsAFailure) {
     EXPECT_FALSE(exists(kWinInit));
 }
 
+// Rewriting a WinInit.Ini that cannot be read would drop the pending work of
+// others.
+TEST_F(ReplaceOnRebootTest, AWinInitThatCannotBeReadIsLeftAlone) {
+    useWindows9x("[Faults]\nC:\\WINDOWS\\WinInit.Ini=unreadable\n");
+    put(kWinInit, "[Rename]\r\nC:\\OLD.DLL=C:\\OLD.7\r\n");
+    EXPECT_FALSE(ReplaceOnReboot(kWork, "C:\\APP\\A.DLL"));
+    EXPECT_EQ(sLastErrorText, kError);
+    EXPECT_EQ(testsupport::readHostFile(win::machine::hostPath(kWinInit)), "[Rename]\r\nC:\\OLD.DLL=C:\\OLD.7\r\n");
+}
+
 }  // namespace

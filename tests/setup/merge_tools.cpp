@@ -35,6 +35,13 @@ TEST_F(EnvironmentTool, On9xASetLineGoesFirstUnlessTheVariableIsSetAlready) {
     }
 }
 
+TEST_F(EnvironmentTool, On9xAnUnreadableStartFileIsNotRewritten) {
+    setMachineIni("[Machine]\nFamily=9x\n[Faults]\nC:\\AUTOEXEC.BAT=unreadable\n");
+    putC("C:\\AUTOEXEC.BAT", "@echo off\r\n");
+    EXPECT_FALSE(SetEnvVariable("PATH", "C:\\NEU"));
+    EXPECT_EQ(readC("C:\\AUTOEXEC.BAT"), "@echo off\r\n");
+}
+
 TEST_F(EnvironmentTool, OnNtWithoutAdministratorRightsTheUsersEnvironmentIsWritten) {
     setMachineIni("[Machine]\nAdministrator=0\n");
     EXPECT_TRUE(SetEnvVariable("QDBHOME", "C:\\Q"));
