@@ -16,8 +16,6 @@ constexpr const char* kVersion = "2.3";
 constexpr const char* kDefaultMask = "LZ*.PAK";
 // The text fields of the options hold this many characters with their zero.
 constexpr std::size_t kFieldSize = 260;
-// The German user's time separator.
-constexpr char kTimeSeparator = ':';
 
 enum class Outcome { Written, Failed, Declined };
 
@@ -77,11 +75,13 @@ std::string WithTrailingSeparator(const std::string& dir) {
 std::string DosDateTimeText(uint32_t dosDateTime) {
     const unsigned date = dosDateTime >> 16;
     const unsigned time = dosDateTime & 0xFFFFu;
-    char text[40];
-    std::snprintf(text, sizeof text, "%02u.%02u.%04u    %02u%c%02u%c%02u", date & 31u, (date >> 5) & 15u,
-                  1980u + (date >> 9), time >> 11, kTimeSeparator, (time >> 5) & 63u, kTimeSeparator,
-                  (time & 31u) * 2u);
-    return text;
+    const std::string separator = win::timeSeparator();
+    char day[16], hour[4], minute[4], second[4];
+    std::snprintf(day, sizeof day, "%02u.%02u.%04u    ", date & 31u, (date >> 5) & 15u, 1980u + (date >> 9));
+    std::snprintf(hour, sizeof hour, "%02u", time >> 11);
+    std::snprintf(minute, sizeof minute, "%02u", (time >> 5) & 63u);
+    std::snprintf(second, sizeof second, "%02u", (time & 31u) * 2u);
+    return day + std::string(hour) + separator + minute + separator + second;
 }
 
 // A name in the target's directory that neither exists nor is the target.

@@ -29,6 +29,7 @@
 //   HostAddress=192.168.1.10,10.0.0.1  first is primary ("" = none)
 //   TimeBias=-60                       minutes, UTC = local + bias   (0)
 //   ClockStart=2024-03-05 14:03:07     local time the clock starts at (this one)
+//   TimeSeparator=:                    the user's time separator (:)
 //   TickStart=0                        the tick count at start
 //   CurrentDrive=C                     current drive at start (ProgramPath's drive)
 //   RealTime=0                         1: sleeps and waits really wait

@@ -197,6 +197,8 @@ std::optional<Platform> platformId();
 // Membership of the local Administrators group (always true on 9x).
 bool isAdministratorMember();
 std::string environmentVariable(const std::string& name);  // "" when unset
+// The user's time separator (the locale's; ":" in German).
+std::string timeSeparator();
 std::optional<std::string> computerName();
 std::optional<std::string> userName();
 std::optional<std::string> hostName();

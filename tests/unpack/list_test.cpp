@@ -58,6 +58,16 @@ TEST_F(UnpackListTest, NoMatchPrintsHeadingAndZeroCount) {
     EXPECT_EQ(r.exitCode, 0);
 }
 
+// The machine's user has their own time separator; real Windows asks the
+// locale, which the Wine pass does not set.
+TEST_F(UnpackListTest, TimesUseTheUsersSeparator) {
+    if (windowsProgram()) GTEST_SKIP() << "the separator of the Windows locale";
+    setMachineIni("[Machine]\nTimeSeparator=.\n");
+    putHeaderOnly("LZ1.PAK", "a.txt", 5, kStamp);
+    const RunResult r = run({"-L"});
+    EXPECT_NE(r.out.find("05.03.2024    14.03.06            5         LZ1.PAK => a.txt\n"), std::string::npos) << r.out;
+}
+
 // The mask comes in the locale's code set (here UTF-8) and the host's names
 // are UTF-8: the columns are laid out in Windows-1252 characters, so a name
 // with an umlaut is padded as wide as it shows, and converted only on the way out.

@@ -161,6 +161,8 @@ std::vector<std::string> hostAddresses() {
 
 std::string moduleFileName() { return host::programPathOf(host::Ini::now()); }
 
+std::string timeSeparator() { return host::Ini::now().get("Machine", "TimeSeparator", ":"); }
+
 std::vector<std::string> commandLine() {
     std::vector<std::string> params{moduleFileName()};
     const std::vector<std::string>& rest = host::state().commandLine;

@@ -30,6 +30,12 @@ std::string moduleFileName() {
     }
 }
 
+std::string timeSeparator() {
+    wchar_t separator[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, separator, 8) <= 0) return ":";
+    return native::fromWide(separator);
+}
+
 std::vector<std::string> commandLine() {
     std::vector<std::string> params{moduleFileName()};
     params.insert(params.end(), parameters().begin(), parameters().end());
