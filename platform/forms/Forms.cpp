@@ -313,3 +313,19 @@ void keybd_event(uint8_t vk, uint8_t, uint32_t flags, uintptr_t) {
     else
         held << modifier;
 }
+
+namespace forms {
+
+std::vector<int> BoxButtons(const BoxRequest& box) {
+    if (box.SimpleDialog) return {IDOK};
+    switch (box.Style & 0xF) {
+        case MB_OKCANCEL: return {IDOK, IDCANCEL};
+        case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
+        case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
+        case MB_YESNO: return {IDYES, IDNO};
+        case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
+        default: return {IDOK};
+    }
+}
+
+}  // namespace forms

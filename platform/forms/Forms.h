@@ -40,6 +40,9 @@ struct BoxRequest {
     int Result = 0;             // the button pressed; 0 while open
 };
 
+// The buttons of a box, in the order Windows shows them.
+std::vector<int> BoxButtons(const BoxRequest& box);
+
 // What the model asks of a display: show and hide windows, paint, beep, and
 // wait for the user.  The headless back end plays a scripted user; a GUI
 // back end draws real windows from the same model.

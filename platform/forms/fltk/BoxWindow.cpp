@@ -55,18 +55,6 @@ void drawIcon(int icon, int x, int y) {
 
 }  // namespace
 
-std::vector<int> boxButtons(const BoxRequest& box) {
-    if (box.SimpleDialog) return {IDOK};
-    switch (box.Style & 0xF) {
-        case MB_OKCANCEL: return {IDOK, IDCANCEL};
-        case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-        case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-        case MB_YESNO: return {IDYES, IDNO};
-        case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-        default: return {IDOK};
-    }
-}
-
 const char* boxButtonLabel(int id) {
     switch (id) {
         case IDOK: return "OK";
@@ -86,7 +74,7 @@ int escapeButton(const std::vector<int>& buttons) {
 }
 
 BoxWindow::BoxWindow(FltkDisplay& display, BoxRequest& box)
-    : Fl_Double_Window(1, 1), m_display(display), m_box(box), m_buttons(boxButtons(box)) {
+    : Fl_Double_Window(1, 1), m_display(display), m_box(box), m_buttons(BoxButtons(box)) {
     end();
     const int icon = box.SimpleDialog ? 0 : box.Style & 0xF0;
     m_icon = icon == MB_ICONHAND || icon == MB_ICONQUESTION || icon == MB_ICONEXCLAMATION ? icon : 0;

@@ -15,8 +15,6 @@ namespace forms::fltk {
 
 class FltkDisplay;
 
-// The button ids of a box, in their order on the screen.
-std::vector<int> boxButtons(const BoxRequest& box);
 // The label German Windows gives a button id.
 const char* boxButtonLabel(int id);
 // The button Escape presses, 0 for none.

@@ -28,18 +28,6 @@ std::string hostPathFromEnvironment(const char* name) {
 
 constexpr std::array<const char*, 8> kAnswerNames = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
 
-std::vector<int> buttonsOf(const BoxRequest& box) {
-    if (box.SimpleDialog) return {IDOK};
-    switch (box.Style & 0xF) {
-        case MB_OKCANCEL: return {IDOK, IDCANCEL};
-        case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-        case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-        case MB_YESNO: return {IDYES, IDNO};
-        case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-        default: return {IDOK};
-    }
-}
-
 bool has(const std::vector<int>& buttons, int id) { return std::find(buttons.begin(), buttons.end(), id) != buttons.end(); }
 
 // The button an answer presses; 0 for Escape on a box without a way out.
@@ -180,7 +168,7 @@ void ScriptedUser::answerBox(BoxRequest& box) {
     }
     const bool textFits = step->text.empty() || box.Text.find(step->text) != std::string::npos ||
                           box.Text.find(withLineFeeds(step->text)) != std::string::npos;
-    const std::vector<int> buttons = buttonsOf(box);
+    const std::vector<int> buttons = BoxButtons(box);
     const int button = buttonFor(step->target, buttons);
     if (!textFits || (button != 0 && !has(buttons, button))) {
         writeBox(box, "");

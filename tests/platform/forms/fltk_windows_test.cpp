@@ -175,7 +175,7 @@ TEST_P(FltkBoxTest, ButtonsOfTheStyleWithGermanLabels) {
         EXPECT_STREQ(box->label(), c.simpleDialog ? "Setup" : "Fehler & Co");
         EXPECT_TRUE(showsSomething(capture(*box)));
         forms::BoxRequest request{"", "", c.style, c.simpleDialog};
-        for (int id : forms::fltk::boxButtons(request)) labels.push_back(forms::fltk::boxButtonLabel(id));
+        for (int id : forms::BoxButtons(request)) labels.push_back(forms::fltk::boxButtonLabel(id));
     }};
     for (int key : c.keys) steps.push_back([&, key] { pressKey(*shown.boxWindow(), key); });
     whenShown(steps);
