@@ -328,37 +328,51 @@ bool copyFile(const std::string& from, const std::string& to, bool failIfExists)
     return true;
 }
 
-bool moveFile(const std::string& from, const std::string& to) {
+// The two ends of a rename: a source that exists and a target, both on
+// drives that take writes; nullopt (with the error set) otherwise.
+static std::optional<std::pair<Item, Item>> renameEnds(const std::string& from, const std::string& to) {
     const std::optional<Item> source = host::lookUp(from);
-    if (!source) return false;
-    if (!source->exists) return host::missing(*source);
+    if (!source) return std::nullopt;
+    if (!source->exists) {
+        host::missing(*source);
+        return std::nullopt;
+    }
     const std::optional<Item> target = host::lookUp(to);
-    if (!target) return false;
-    if (host::writeProtected(*source) || host::writeProtected(*target)) return host::fail(ERR_WRITE_PROTECT);
-    const bool caseChangeOnly = target->exists && host::sameFile(*source, *target);
-    if (target->exists && !caseChangeOnly) return host::fail(ERR_ALREADY_EXISTS);
-    if (!host::parentIsDirectory(target->path.host)) return host::fail(ERR_PATH_NOT_FOUND);
-    const Item destination = caseChangeOnly ? host::spelledAsGiven(*target) : *target;
-    if (!host::renameHost(host::Ini::now(), *source, destination)) return false;
-    host::moveAttributes(source->path.host, destination.path.host);
+    if (!target) return std::nullopt;
+    if (host::writeProtected(*source) || host::writeProtected(*target)) {
+        host::fail(ERR_WRITE_PROTECT);
+        return std::nullopt;
+    }
+    return std::pair{*source, *target};
+}
+
+bool moveFile(const std::string& from, const std::string& to) {
+    const auto ends = renameEnds(from, to);
+    if (!ends) return false;
+    const Item& source = ends->first;
+    const Item& target = ends->second;
+    const bool caseChangeOnly = target.exists && host::sameFile(source, target);
+    if (target.exists && !caseChangeOnly) return host::fail(ERR_ALREADY_EXISTS);
+    if (!host::parentIsDirectory(target.path.host)) return host::fail(ERR_PATH_NOT_FOUND);
+    const Item destination = caseChangeOnly ? host::spelledAsGiven(target) : target;
+    if (!host::renameHost(host::Ini::now(), source, destination)) return false;
+    host::moveAttributes(source.path.host, destination.path.host);
     return true;
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
-    const std::optional<Item> source = host::lookUp(from);
-    if (!source) return false;
-    if (!source->exists) return host::missing(*source);
-    const std::optional<Item> target = host::lookUp(to);
-    if (!target) return false;
-    if (host::writeProtected(*source) || host::writeProtected(*target)) return host::fail(ERR_WRITE_PROTECT);
+    const auto ends = renameEnds(from, to);
+    if (!ends) return false;
+    const Item& source = ends->first;
+    const Item& target = ends->second;
     const host::Ini ini = host::Ini::now();
-    if (target->exists && !host::sameFile(*source, *target)) {
-        if (target->isDir()) return host::fail(ERR_ACCESS_DENIED);
-        if (!host::removable(ini, *target)) return false;
+    if (target.exists && !host::sameFile(source, target)) {
+        if (target.isDir()) return host::fail(ERR_ACCESS_DENIED);
+        if (!host::removable(ini, target)) return false;
     }
-    if (!host::parentIsDirectory(target->path.host)) return host::fail(ERR_PATH_NOT_FOUND);
-    if (!host::renameHost(ini, *source, *target)) return false;
-    host::moveAttributes(source->path.host, target->path.host);
+    if (!host::parentIsDirectory(target.path.host)) return host::fail(ERR_PATH_NOT_FOUND);
+    if (!host::renameHost(ini, source, target)) return false;
+    host::moveAttributes(source.path.host, target.path.host);
     return true;
 }
 
