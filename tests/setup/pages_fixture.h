@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Forms.h"
-#include "MachineFixture.h"
+#include "ApplicationFixture.h"
 #include "Tools.h"
 #include "fCalcSpa.h"
 #include "fConfirm.h"
@@ -26,15 +26,11 @@
 
 namespace pagestest {
 
-class PagesTest : public testsupport::MachineTest {
+class PagesTest : public testsupport::ApplicationTest {
 protected:
     void SetUp() override {
-        MachineTest::SetUp();
+        ApplicationTest::SetUp();
         prepareMachine();
-        delete Application;
-        Application = new TApplication;
-        Application->Title = "Setup";
-        useScript("");
         Application->CreateForm(frmInstall);
         frmInstall->tmrStart->SetEnabled(false);
         Application->CreateForm(frmTypSelect);
@@ -53,25 +49,16 @@ protected:
     // and directory lists start where the process stands).
     virtual void prepareMachine() {}
 
-    // A new scripted user; the transcript starts empty.
-    void useScript(const std::string& script) {
-        auto user = forms::headless::ScriptedUser::fromText(script, transcriptPath());
-        m_user = user.get();
-        Application->SetDisplay(std::move(user));
-    }
-
     // Runs one modal show of the page with a script.
     int show(TForm& page, const std::string& script) {
         useScript(script);
         return page.ShowModal();
     }
 
-    std::string transcriptPath() const { return machineDir + "/transcript.txt"; }
-
     // The transcript's lines without their numbers.
     std::vector<std::string> transcript() const {
         std::vector<std::string> lines;
-        for (const std::string& line : m_user->transcript().lines()) lines.push_back(line.substr(line.find(' ') + 1));
+        for (const std::string& line : transcriptLines()) lines.push_back(line.substr(line.find(' ') + 1));
         return lines;
     }
 
@@ -88,9 +75,6 @@ protected:
 
     // A directory on drive C: of the machine, made on the host.
     void makeDirC(const std::string& relative) const;
-
-private:
-    forms::headless::ScriptedUser* m_user = nullptr;
 };
 
 inline void PagesTest::makeDirC(const std::string& relative) const {

@@ -3,7 +3,7 @@
 // the ends of the setup; and the number texts the names are built with.
 #include "CServiceMgr.h"
 #include "Forms.h"
-#include "MachineFixture.h"
+#include "ApplicationFixture.h"
 #include "Machine.h"
 #include "Win.h"
 #include "headless/ScriptedUser.h"
@@ -34,19 +34,8 @@ std::string failure(const std::string& name) {
            "\\n\\nnicht beenden und kann deshalb nicht weiter ausgeführt werden.\\n\\n\" answer=OK";
 }
 
-class ServiceRemoval : public testsupport::MachineTest {
+class ServiceRemoval : public testsupport::ApplicationTest {
 protected:
-    void SetUp() override {
-        MachineTest::SetUp();
-        delete Application;
-        Application = new TApplication;
-        Application->Title = "Setup";
-        useScript("");
-    }
-
-    void useScript(const std::string& script) {
-        Application->SetDisplay(forms::headless::ScriptedUser::fromText(script, transcriptPath()));
-    }
 
     void install(const std::string& servicesIni) { writeHostFile(machineDir + "/services.ini", servicesIni); }
     std::string database() const { return readHostFile(machineDir + "/services.ini"); }
@@ -64,7 +53,6 @@ protected:
         return win::regKeyExists(win::RegRoot::LocalMachine, kServicesKey + name);
     }
 
-    std::string transcriptPath() const { return machineDir + "/transcript.txt"; }
     // Transcript and journal as Windows-1252 lines without their numbers.
     std::vector<std::string> transcript() const { return numberedLines(machineDir + "/transcript.txt", ""); }
     std::vector<std::string> serviceJournal() const { return numberedLines(machineDir + "/journal.log", "service "); }

@@ -1,6 +1,6 @@
 // Reading "SETUP.ALL" into the main form.
 #include "Forms.h"
-#include "MachineFixture.h"
+#include "ApplicationFixture.h"
 #include "fInstall.h"
 #include "headless/ScriptedUser.h"
 
@@ -10,22 +10,15 @@
 
 namespace {
 
-class SetupDescription : public testsupport::MachineTest {
+class SetupDescription : public testsupport::ApplicationTest {
 protected:
     void SetUp() override {
-        MachineTest::SetUp();
+        ApplicationTest::SetUp();
         std::filesystem::create_directories(driveC() + "/TEMP");
-        delete Application;
-        Application = new TApplication;
-        useScript("");
         frmInstall = new TfrmInstall(Application);
         frmInstall->tmrStart->SetEnabled(false);
         frmInstall->m_sTempDir = "C:\\TEMP\\";
         frmInstall->m_sStartMenuDir = "C:\\Menu\\";
-    }
-
-    void useScript(const std::string& script) {
-        Application->SetDisplay(forms::headless::ScriptedUser::fromText(script, machineDir + "/transcript.txt"));
     }
 
     // Description text (literals are Windows-1252 already) with CR LF lines.

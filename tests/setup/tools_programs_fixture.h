@@ -3,9 +3,7 @@
 // transcript are read back without their numbers.
 #pragma once
 
-#include "Forms.h"
-#include "MachineFixture.h"
-#include "headless/ScriptedUser.h"
+#include "ApplicationFixture.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -15,22 +13,8 @@
 
 namespace toolstest {
 
-class ProgramsTest : public testsupport::MachineTest {
+class ProgramsTest : public testsupport::ApplicationTest {
 protected:
-    void SetUp() override {
-        MachineTest::SetUp();
-        delete Application;
-        Application = new TApplication;
-        Application->Title = "Setup";
-        useScript("");
-    }
-
-    // The user's answers to the dialogs to come; the transcript starts empty.
-    void useScript(const std::string& script) {
-        auto user = forms::headless::ScriptedUser::fromText(script, machineDir + "/transcript.txt");
-        m_user = user.get();
-        Application->SetDisplay(std::move(user));
-    }
 
     // The next case of a table: a machine as ini says, with drive C:, the
     // registry and the journal empty and the clock at its start.
@@ -49,7 +33,7 @@ protected:
         std::filesystem::permissions(host, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
     }
 
-    std::vector<std::string> transcript() const { return withoutNumbers(m_user->transcript().lines()); }
+    std::vector<std::string> transcript() const { return withoutNumbers(transcriptLines()); }
 
     std::vector<std::string> journal() const {
         std::istringstream in(testsupport::readHostFile(machineDir + "/journal.log"));

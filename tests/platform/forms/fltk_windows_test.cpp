@@ -324,7 +324,8 @@ TEST_P(FltkNoDisplayTest, EndsAtOnceNamingTheDisplay) {
             else
                 unsetenv("DISPLAY");
             unsetenv("SETUP_SCRIPT");
-            Application->Display();  // no script: the real windows
+            Application->SetDisplay(nullptr);  // no scripted user: the real windows
+            Application->Display();
         },
         testing::ExitedWithCode(2), c.message);
 }

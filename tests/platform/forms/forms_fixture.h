@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Forms.h"
-#include "MachineFixture.h"
+#include "ApplicationFixture.h"
 #include "headless/ScriptedUser.h"
 
 #include <string>
@@ -11,41 +11,23 @@
 
 namespace formstest {
 
-class FormsTest : public testsupport::MachineTest {
+class FormsTest : public testsupport::ApplicationTest {
 protected:
-    void SetUp() override {
-        MachineTest::SetUp();
-        delete Application;
-        Application = new TApplication;
-        Application->Title = "Setup";
-    }
-
-    void useScript(const std::string& script) {
-        auto user = forms::headless::ScriptedUser::fromText(script, transcriptPath());
-        m_user = user.get();
-        Application->SetDisplay(std::move(user));
-    }
-
-    std::string transcriptPath() const { return machineDir + "/transcript.txt"; }
-
     // The transcript's lines without their numbers.
     std::vector<std::string> transcript() const {
         std::vector<std::string> lines;
-        for (const std::string& line : m_user->transcript().lines()) lines.push_back(line.substr(line.find(' ') + 1));
+        for (const std::string& line : transcriptLines()) lines.push_back(line.substr(line.find(' ') + 1));
         return lines;
     }
 
     // A transcript line with its number.
-    std::string transcriptLine(std::size_t index) const { return m_user->transcript().lines().at(index); }
+    std::string transcriptLine(std::size_t index) const { return transcriptLines().at(index); }
 
     bool transcriptHas(const std::string& line) const {
         for (const std::string& l : transcript())
             if (l == line) return true;
         return false;
     }
-
-private:
-    forms::headless::ScriptedUser* m_user = nullptr;
 };
 
 inline TButton* addButton(TWinControl& parent, const std::string& name, const std::string& caption, int result) {
