@@ -23,6 +23,8 @@ namespace {
 const uint32_t kOld = LzwDosDateTime(2020, 1, 1, 10, 0, 0);
 const uint32_t kMember = LzwDosDateTime(2024, 3, 1, 12, 0, 0);
 const uint32_t kNew = LzwDosDateTime(2025, 6, 1, 8, 0, 0);
+// From 2044 on the year sets the high bit of a DOS date and time.
+const uint32_t k2045 = LzwDosDateTime(2045, 2, 1, 9, 0, 0);
 
 struct PakMember {
     std::string storedName;
@@ -74,10 +76,10 @@ protected:
     }
 
     // Through the wizard to the executor; answers follow for its boxes.
-    SetupResult install(const std::string& answers = "") {
+    SetupResult install(const std::string& answers = "", const std::string& programDir = "C:\\Prg\\") {
         // An existing program directory is confirmed as an update.
-        const std::string update = exists("C:\\Prg") ? "box Yes aktualisiert\n" : "";
-        return runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", "C:\\Prg\\") + update +
+        const std::string update = exists(programDir) ? "box Yes aktualisiert\n" : "";
+        return runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", programDir) + update +
                         kConfirmAndInstall + answers);
     }
 
@@ -153,6 +155,7 @@ struct OverwriteCase {
     std::string answers;
     bool replaced;
     std::string logLine;
+    uint32_t memberDate = kMember;
 };
 
 class ExecOverwrite : public Exec, public ::testing::WithParamInterface<OverwriteCase> {};
@@ -160,7 +163,7 @@ class ExecOverwrite : public Exec, public ::testing::WithParamInterface<Overwrit
 TEST_P(ExecOverwrite, AppliesTheRuleToAnExistingTarget) {
     const OverwriteCase& c = GetParam();
     putInstalled("C:\\Prg\\DATEN.DAT", "alt", c.installedDate);
-    putInstall({{"", {{"DATEN.DAT", "neu", c.flags}}}});
+    putInstall({{"", {{"DATEN.DAT", "neu", c.flags, c.memberDate}}}});
     const SetupResult r = install(c.answers);
     ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
     EXPECT_EQ(content("C:\\Prg\\DATEN.DAT"), c.replaced ? "neu" : "alt");
@@ -178,6 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
         OverwriteCase{"DateOlderTarget", "200000", kOld, "", true, "Datei wird kopiert"},
         OverwriteCase{"DateSameTarget", "200000", kMember, "", false, kKeptByDate},
         OverwriteCase{"DateNewerTarget", "200000", kNew, "", false, kKeptByDate},
+        OverwriteCase{"DateTargetAfter2043", "200000", k2045, "", false, kKeptByDate},
+        OverwriteCase{"DateMemberAfter2043", "200000", kNew, "", true, "Datei wird kopiert", k2045},
         OverwriteCase{"Never", "400000", kOld, "", false,
                       "Datei NICHT kopiert, Zieldatei darf nicht überschrieben werden"},
         OverwriteCase{"AskYes", "300000", kOld, "box Yes existiert schon\n", true,
@@ -242,14 +247,66 @@ TEST_F(Exec, InUseProgramIsAskedForUntilItCanBeDeleted) {
     EXPECT_THAT(r.transcript, HasSubstr("caption=\"Brimlund Setup\""));
 }
 
-TEST_F(Exec, InUseProgramCancelledTwiceEndsWithExitCodeOne) {
+// A file in use, and one that could be deleted but not written: neither is
+// touched before its replacement is secured.
+class ExecInUseCancelled : public Exec, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ExecInUseCancelled, TwiceEndsWithExitCodeOneAndTheOldFileInPlace) {
     putInstalled("C:\\Prg\\APP.EXE", "alt", kOld);
-    setMachineIni(iniWith("", "[InUse]\nC:\\Prg\\APP.EXE=1\n"));
+    setMachineIni(iniWith("", GetParam()));
     putInstall({{"", {{"APP.EXE", "neu"}}}});
     const SetupResult r = install("box Cancel Folgendes Modul\nbox Cancel Teilinstallation\n");
     EXPECT_EQ(r.exitCode, 1) << r.err << r.transcript;
     EXPECT_EQ(content("C:\\Prg\\APP.EXE"), "alt");
+    EXPECT_EQ(dosDateTimeOf("C:\\Prg\\APP.EXE"), kOld);
     EXPECT_THAT(recordText(), Not(HasSubstr("#FILE#")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Candidates, ExecInUseCancelled,
+                         ::testing::Values("[InUse]\nC:\\Prg\\APP.EXE=1\n",
+                                           "[Faults]\nC:\\Prg\\APP.EXE=refuse-write\n"));
+
+// A full disk while the new file is written: the old one stays whole, and
+// boot-time replacement is tried with it in place.
+TEST_F(Exec, FullDiskDuringAnOverwriteKeepsTheOldFile) {
+    std::string ini = iniWith("");
+    ini.replace(ini.find("Folder=drives/D\n"), 16, "Folder=drives/D\nFull=1\n");
+    setMachineIni(ini);
+    putInstalled("D:\\Prg\\A.DAT", "alter Inhalt", kOld);
+    putInstall({{"", {{"A.DAT", "ein viel längerer neuer Inhalt"}}}});
+    const SetupResult r = install("box OK konnte nicht ersetzt werden\n", "D:\\Prg\\");
+    EXPECT_EQ(r.exitCode, 1) << r.err << r.transcript;
+    EXPECT_EQ(content("D:\\Prg\\A.DAT"), "alter Inhalt");
+    EXPECT_EQ(dosDateTimeOf("D:\\Prg\\A.DAT"), kOld);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(host("D:\\Prg")))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"A.DAT"});
+    const std::vector<std::string> lines = log();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+              (std::vector<std::string>{"Datei wird kopiert",
+                                        "Kopiervorgang verweigert, Aufgabe wird Boot-Mechanismus übergeben",
+                                        "ReplaceOnReboot: Datei konnte nicht kopiert werden",
+                                        "Boot-Mechanismus verweigert Dateiersetzung, Abbruch !"}));
+}
+
+// The write of the new file fails half way: the old file stays until the
+// boot-time replacement takes over.
+TEST_F(Exec, FailedOverwriteIsReplacedAtBootWithTheOldFileInPlace) {
+    setMachineIni(iniWith("", "[Faults]\nC:\\Prg\\A.$$$=disk-full\n[FaultLimits]\nC:\\Prg\\A.$$$=3\n"));
+    putInstalled("C:\\Prg\\A.DAT", "alter Inhalt", kOld);
+    putInstall({{"", {{"A.DAT", "neuer Inhalt"}}}});
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_EQ(content("C:\\Prg\\A.DAT"), "alter Inhalt");
+    EXPECT_FALSE(exists("C:\\Prg\\A.$$$"));
+    EXPECT_EQ(content("C:\\Prg\\A.1"), "neuer Inhalt");
+    const std::vector<win::PendingMove> moves = win::pendingBootMoves();
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].to, "C:\\Prg\\A.DAT");
+    EXPECT_THAT(log(), Contains("Kopiervorgang verweigert, Aufgabe wird Boot-Mechanismus übergeben"));
+    EXPECT_THAT(recordText(), HasSubstr("#FILE#C:\\Prg\\A.DAT\r\n"));
 }
 
 TEST_F(Exec, LockedFileOutsideTheInUseListIsReplacedAtBoot) {
