@@ -122,8 +122,8 @@ std::string WithoutExtension(const std::string& name) {
 }
 
 // The [IconText] name of a stored file, else the stored name, without its
-// extension.  A text that is no plain file name would put the shortcut
-// outside its folder and is not taken.
+// extension.  The name may hold a sub-folder; CreateShellLink refuses one
+// that would leave the shortcut folder.
 std::string ShortcutName(const std::string& storedName) {
     std::string name = storedName;
     const TStringList* iconTexts = frmInstall->m_pclIconTexts.get();
@@ -131,7 +131,7 @@ std::string ShortcutName(const std::string& storedName) {
         const std::string line = iconTexts->Strings(i);
         if (!SameText(line.substr(0, line.find('=')), storedName)) continue;
         const std::string text = ValueOfLine(line);
-        if (!text.empty() && LzwIsPlainFileName(text)) name = text;
+        if (!text.empty()) name = text;
         break;
     }
     return WithoutExtension(name);

@@ -412,5 +412,90 @@ TEST_F(Exec, ShortcutsAreNamedFromIconTextAndRecorded) {
     EXPECT_THAT(log(), Contains("STARTMENUE-Gruppe Demo-Gruppe anlegen"));
 }
 
+// An autostart shortcut under a fault or an odd caption: what the folder
+// holds afterwards (relative names, "" content for a link to the program),
+// and whether the shortcut was made and recorded.
+struct ShortcutCase {
+    const char* name;
+    std::string caption;
+    std::vector<std::pair<std::string, std::string>> before;  // relative name, content ("/" = a folder)
+    std::string machineSections;                                // with "@" for the folder
+    std::vector<std::pair<std::string, std::string>> after;
+    std::string link;  // relative name of the made shortcut, "" when it fails
+};
+
+class ExecShortcut : public Exec, public ::testing::WithParamInterface<ShortcutCase> {
+protected:
+    static constexpr const char* kAutostart = "C:\\WINNT\\Profiles\\All Users\\Startmenü\\Programme\\Autostart\\";
+
+    static std::string withFolder(std::string text) {
+        for (std::size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, kAutostart);
+        return text;
+    }
+
+    // Every file below the folder, by its relative host name.
+    std::vector<std::pair<std::string, std::string>> folderFiles() const {
+        std::vector<std::pair<std::string, std::string>> files;
+        const std::filesystem::path root = host(kAutostart);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            if (!entry.is_regular_file()) continue;
+            const std::string name = ToAnsi(std::filesystem::relative(entry.path(), root).string());
+            const std::string data = testsupport::readHostFile(entry.path().string());
+            files.emplace_back(name, win::loadShellLink(std::string(kAutostart) + name) ? "" : data);
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+};
+
+TEST_P(ExecShortcut, NeverLosesTheUsersFilesAndSaysWhatHappened) {
+    const ShortcutCase& c = GetParam();
+    makeDir(kAutostart);
+    for (const auto& [name, data] : c.before) {
+        if (data == "/") makeDir(std::string(kAutostart) + name);
+        else putFile(std::string(kAutostart) + name, data);
+    }
+    setMachineIni(iniWith("", withFolder(c.machineSections)));
+    putInstall({{"", {{"VIEW.EXE", "programm", "001000"}}}}, "[IconText]\nVIEW.EXE=" + c.caption + "\n");
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+
+    std::vector<std::pair<std::string, std::string>> expected = c.after;
+    if (!c.link.empty()) expected.emplace_back(c.link, "");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folderFiles(), expected);
+    EXPECT_FALSE(exists("C:\\WINNT\\Profiles\\All Users\\Startmenü\\Programme\\Viewer.lnk"));
+    const bool failed = c.link.empty();
+    const std::vector<std::string> lines = log();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "FEHLER! AUTOSTART-Eintrag konnte NICHT angelegt werden !"),
+              failed ? 1 : 0);
+    const std::string rec = recordText();
+    if (failed) {
+        EXPECT_THAT(rec, Not(HasSubstr("#LINK#")));
+    } else {
+        std::string recorded = c.link;
+        std::replace(recorded.begin(), recorded.end(), '/', '\\');
+        EXPECT_THAT(rec, HasSubstr("#LINK#" + std::string(kAutostart) + recorded + "\r\n"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ExecShortcut,
+    ::testing::Values(
+        ShortcutCase{"UsersFileAtTheTemporaryName", "Viewer", {{"VIEW.tmp", "meine Datei"}}, "",
+                     {{"VIEW.tmp", "meine Datei"}}, "Viewer.lnk"},
+        ShortcutCase{"FinalNameInUse", "Viewer", {{"Viewer.lnk", "alte Verknüpfung"}}, "[InUse]\n@Viewer.lnk=1\n",
+                     {{"Viewer.lnk", "alte Verknüpfung"}}, ""},
+        ShortcutCase{"FullDiskDuringTheSave", "Viewer", {{"Viewer.lnk", "alte Verknüpfung"}},
+                     "[Faults]\n@VIEW.tmp=disk-full\n[FaultLimits]\n@VIEW.tmp=10\n",
+                     {{"Viewer.lnk", "alte Verknüpfung"}}, ""},
+        ShortcutCase{"ExistingSubFolder", "Tools\\Viewer", {{"Tools", "/"}}, "", {}, "Tools/Viewer.lnk"},
+        ShortcutCase{"MissingSubFolder", "Tools\\Viewer", {}, "", {}, ""},
+        ShortcutCase{"ParentPiece", "..\\Viewer", {}, "", {}, ""},
+        ShortcutCase{"DotPiece", "Tools\\.\\Viewer", {{"Tools", "/"}}, "", {}, ""},
+        ShortcutCase{"Colon", "C:Viewer", {}, "", {}, ""},
+        ShortcutCase{"PathOf260Characters", std::string(260 - 58 - 4, 'V'), {}, "", {}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace setuptest
