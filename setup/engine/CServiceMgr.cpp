@@ -49,11 +49,12 @@ private:
     win::ScHandle m_handle;
 };
 
-// By key name, else taking the name as a display name.
-win::ScHandle OpenWithAllAccess(win::ScHandle manager, const std::string& name) {
+// By key name, else, when no service has that key name, taking the name as
+// a display name.  keyName is the key name of the service opened.
+win::ScHandle OpenWithAllAccess(win::ScHandle manager, const std::string& name, std::string& keyName) {
+    keyName = name;
     const win::ScHandle service = win::openService(manager, name, win::SERVICE_ALL_ACCESS);
-    if (service != win::ScHandle::None) return service;
-    std::string keyName;
+    if (service != win::ScHandle::None || win::lastError() != win::ERR_SERVICE_DOES_NOT_EXIST) return service;
     if (!win::serviceKeyName(manager, name, kKeyNameBuffer, keyName)) return win::ScHandle::None;
     return win::openService(manager, keyName, win::SERVICE_ALL_ACCESS);
 }
@@ -133,14 +134,15 @@ uint32_t CServiceMgr::QueryState() {
 bool CServiceMgr::Control(int op) {
     const ScopedScHandle manager(win::openServiceManager("", win::SC_MANAGER_ALL_ACCESS));
     if (!manager) return false;
-    const ScopedScHandle service(OpenWithAllAccess(manager.get(), m_szName));
+    std::string keyName;
+    const ScopedScHandle service(OpenWithAllAccess(manager.get(), m_szName, keyName));
     if (!service) return false;
     switch (op) {
         case opDelete:
             if (!win::deleteService(service.get())) return false;
-            // The key goes by the name given, even when the service was
-            // found by its display name.
-            win::regDeleteKey(win::RegRoot::LocalMachine, kServicesKey + std::string(m_szName));
+            // The key of the service deleted: a key named by a display name
+            // may belong to another service.
+            win::regDeleteKey(win::RegRoot::LocalMachine, kServicesKey + keyName);
             return true;
         case opStop:
             return RequestStop(service.get());

@@ -32,36 +32,33 @@ std::string FreeTemporaryName(const std::string& target) {
 
 bool IsSectionHeader(const std::string& line) { return !line.empty() && line[0] == '['; }
 
-// Where the two entry lines go: the end of the "[Rename]" section, which is
-// added at the end of the file when it has none.
-int RenameSectionEnd(TStringList& lines) {
-    int header = lines.IndexOf("[Rename]");
-    if (header < 0) header = lines.Add("[Rename]");
-    int end = header + 1;
-    while (end < lines.Count() && !IsSectionHeader(Trim(lines.Strings(end)))) ++end;
-    return end;
+// Where the two entry lines go: after the last non-empty line of the
+// "[Rename]" section when another section follows it, else at the end of
+// the file ("[Rename]" is added there when the file has none).
+int RenameEntriesAt(TStringList& lines) {
+    const int header = lines.IndexOf("[Rename]");
+    if (header < 0) {
+        lines.Add("[Rename]");
+        return lines.Count();
+    }
+    int next = header + 1;
+    while (next < lines.Count() && !IsSectionHeader(Trim(lines.Strings(next)))) ++next;
+    if (next == lines.Count()) return next;
+    int last = next - 1;
+    while (last > header && Trim(lines.Strings(last)).empty()) --last;
+    return last + 1;
 }
 
+// An existing file that cannot be read holds other programs' pending work:
+// it is never rewritten.
 bool ScheduleInWinInit(const std::string& temporary, const std::string& target) {
     const std::string file = NormalizePath(GetWindowsDir(), false) + "WinInit.Ini";
     TStringList lines;
-    try {
-        lines.LoadFromFile(file);
-    } catch (const Exception&) {
-        // An existing file that cannot be read holds other pending work.
-        if (FileExists(file)) return false;
-        lines.Clear();
-        lines.Add("[Rename]");
-    }
-    const int end = RenameSectionEnd(lines);
-    lines.Insert(end, "NUL=" + target);
-    lines.Insert(end + 1, target + "=" + temporary);
-    try {
-        lines.SaveToFile(file);
-        return true;
-    } catch (const Exception&) {
-        return false;
-    }
+    if (!LoadListIfReadable(lines, file)) return false;
+    const int at = RenameEntriesAt(lines);
+    lines.Insert(at, "NUL=" + target);
+    lines.Insert(at + 1, target + "=" + temporary);
+    return SaveListReplacing(lines, file);
 }
 
 }  // namespace

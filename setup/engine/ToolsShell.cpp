@@ -6,6 +6,8 @@
 #include "SysUtils.h"
 #include "Win.h"
 
+#include <cstdint>
+
 namespace {
 
 const char* const kSharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
@@ -38,7 +40,9 @@ void IncSharedDllCount(const std::string& path) {
     // Without the key nothing is written: the writes below then raise.
     registry.OpenKey(kSharedDllsKey, false);
     try {
-        registry.WriteInteger(path, registry.ReadInteger(path) + 1);
+        // The count is unsigned 32-bit and stays at its largest value.
+        const uint32_t count = static_cast<uint32_t>(registry.ReadInteger(path));
+        registry.WriteInteger(path, static_cast<int>(count == UINT32_MAX ? count : count + 1));
     } catch (const Exception&) {
         try {
             registry.WriteInteger(path, 1);

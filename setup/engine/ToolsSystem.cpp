@@ -45,24 +45,15 @@ bool SetsVariable(const std::string& line, const std::string& name) {
            SameText(line.substr(0, prefix.size() + 2), prefix + " =");
 }
 
+// A start file that exists but cannot be read is never rewritten: that
+// would lose it.
 bool AddAutoexecVariable(const std::string& name, const std::string& value) {
     TStringList lines;
-    try {
-        lines.LoadFromFile(kAutoexecBat);
-    } catch (const Exception&) {
-        // Rewriting a start file that exists but cannot be read would lose it.
-        if (FileExists(kAutoexecBat)) return false;
-        lines.Clear();
-    }
+    if (!LoadListIfReadable(lines, kAutoexecBat)) return false;
     for (int i = 0; i < lines.Count(); ++i)
         if (SetsVariable(lines[i], name)) return true;
     lines.Insert(0, "SET " + name + "=" + value);
-    try {
-        lines.SaveToFile(kAutoexecBat);
-    } catch (const Exception&) {
-        return false;
-    }
-    return true;
+    return SaveListReplacing(lines, kAutoexecBat);
 }
 
 }  // namespace
@@ -88,8 +79,8 @@ bool WriteIniValue(const std::string& section, const std::string& key, const std
 // The registration itself; InstallFont reports what escapes it.
 static bool AddFont(const std::string& path);
 
-// A bitmap font (".FON") has no scalable resource: it is added without one.
-// A TrueType font whose resource cannot be made is not added.
+// The registration decides: a bitmap font (".FON") has no scalable
+// resource, and one left by an earlier run must not fail the font for good.
 bool InstallFont(const std::string& path) {
     try {
         return AddFont(path);
@@ -108,8 +99,7 @@ static bool AddFont(const std::string& path) {
     const std::string resource = ChangeFileExt(fontCopy, ".FOT");
 
     win::copyFile(path, fontCopy, false);
-    const bool scalable = win::createScalableFontResource(0, resource, path, fontsDir);
-    if (!scalable && UpperExtension(fileName) != ".FON") return false;
+    win::createScalableFontResource(0, resource, path, fontsDir);
     if (win::addFontResource(fontCopy) <= 0) return false;
     if (win::regOpenKey(win::RegRoot::LocalMachine, kFontsKey, true, true) == 0)
         win::regWriteString(win::RegRoot::LocalMachine, kFontsKey, ChangeFileExt(fileName, ""), fontCopy);

@@ -36,7 +36,7 @@ bool RegisterUninstaller(const std::string& uninstaller) {
         registry.SetRootKey(HKEY_LOCAL_MACHINE);
         if (!registry.OpenKey(kUninstallRegKey + frmInstall->m_sUninstallKey, true)) return false;
         registry.WriteString("DisplayName", frmInstall->m_sUninstallKey);
-        registry.WriteString("UninstallString", uninstaller + " -u");
+        registry.WriteString("UninstallString", CommandLineOf(uninstaller) + " -u");
         return true;
     } catch (const Exception&) {
         return false;
@@ -106,22 +106,28 @@ void TfrmExecInstall::FormClose(TObject*, TCloseAction&) {
         ShowMessage("Das Uninstall-Verzeichnis konnte nicht erzeugt werden !");
         return;
     }
+    // Without its uninstaller the record still holds this run's lines;
+    // only the registry entry, which would point at a missing program, is
+    // left out.
     const std::string uninstaller = FreeUninstallerName(dir);
-    if (!win::copyFile(frmInstall->m_sSetupDir + "uninstall.exe", uninstaller, true)) {
-        ShowMessage(uninstaller + " konnte nicht kopiert werden !");
-        return;
-    }
+    const bool copied = win::copyFile(frmInstall->m_sSetupDir + "uninstall.exe", uninstaller, true);
+    if (!copied) ShowMessage(uninstaller + " konnte nicht kopiert werden !");
     const TStringList* unFiles = frmInstall->m_pclUnFiles.get();
     for (int n = 0; unFiles && n < frmInstall->m_nUnFileCount && n < unFiles->Count(); ++n)
         AddUninstallLine("#UNFILE#" + unFiles->Strings(n));
     // A record that could not be read holds the earlier runs: it is not
-    // replaced by this run's lines alone.  An uninstaller registered without
-    // its record would find nothing to remove.
-    if (!bRecordReadable || !SaveUninstallData(*pclUninstallList, dir + "\\uninstall.dat")) {
-        ShowMessage("uninstall.dat konnte nicht gespeichert werden !");
+    // replaced by this run's lines alone.  An uninstaller without its record
+    // would find nothing to remove.
+    const char* failure = !bRecordReadable ? "uninstall.dat konnte nicht gelesen werden, Uninstall-Daten nicht gespeichert !"
+                          : !SaveUninstallData(*pclUninstallList, dir + "\\uninstall.dat")
+                              ? "uninstall.dat konnte nicht gespeichert werden !"
+                              : nullptr;
+    if (failure) {
+        if (copied) win::deleteFile(uninstaller);
+        ShowMessage(failure);
         return;
     }
-    if (!RegisterUninstaller(uninstaller)) ShowMessage("Konnte Uninstaller nicht in Registry eintragen !");
+    if (copied && !RegisterUninstaller(uninstaller)) ShowMessage("Konnte Uninstaller nicht in Registry eintragen !");
 }
 
 void AddUninstallLine(const std::string& text) {
@@ -153,16 +159,4 @@ bool LoadUninstallData(TStringList& list, const std::string& file) {
     }
 }
 
-bool SaveUninstallData(const TStringList& list, const std::string& file) {
-    const std::string temporary = file + ".new";
-    try {
-        list.SaveToFile(temporary);
-    } catch (const Exception&) {
-        win::setFileAttributes(temporary, win::ATTR_NORMAL);
-        win::deleteFile(temporary);
-        return false;
-    }
-    if (win::replaceFile(temporary, file)) return true;
-    win::deleteFile(temporary);
-    return false;
-}
+bool SaveUninstallData(const TStringList& list, const std::string& file) { return SaveListReplacing(list, file); }

@@ -74,27 +74,18 @@ void LeaveOleServersForReboot(const TStringList& paths) {
     TStringList list;
     // A list that cannot be read holds the registrations of earlier runs:
     // it is kept as it is rather than replaced by this run's alone.
-    bool keepList = true;
-    if (FileExists(listFile)) {
-        try {
-            list.LoadFromFile(listFile);
-        } catch (const Exception& e) {
-            Log(e.Message());
-            keepList = false;
-        }
-    }
+    const bool readable = LoadListIfReadable(list, listFile);
+    if (!readable)
+        Warn("INSTALL.OLE konnte nicht gelesen werden, OLE-Registrierung unvollständig !",
+             "FEHLER, INSTALL.OLE konnte nicht gelesen werden");
     for (int i = 0; i < paths.Count(); ++i) {
         Log("OLE-Server: " + paths[i] + " kann erst nach dem REBOOT installiert werden");
         list.Add(paths[i]);
         AddUninstallLine("#OLE#" + paths[i]);
     }
-    if (keepList) {
-        try {
-            list.SaveToFile(listFile);
-        } catch (const Exception& e) {
-            Log(e.Message());
-        }
-    }
+    if (readable && !SaveListReplacing(list, listFile))
+        Warn("INSTALL.OLE konnte nicht geschrieben werden, OLE-Registrierung unvollständig !",
+             "FEHLER, INSTALL.OLE konnte nicht geschrieben werden");
 
     const std::string program = NormalizePath(GetWindowsDir(), false) + "TREMLIN.EXE";
     if (!win::copyFile(frmInstall->m_sSetupDir + "TREMLIN.EXE", program, false)) {
@@ -151,8 +142,10 @@ void ReadBackIniDefaults(TStringList& pending) {
 }
 
 void WriteEnvironment(const TStringList& environment) {
-    for (int i = 0; i < environment.Count(); ++i)
-        SetEnvVariable(NameOfLine(environment[i]), ValueOfLine(environment[i]));
+    for (int i = 0; i < environment.Count(); ++i) {
+        const std::string name = NameOfLine(environment[i]);
+        if (!SetEnvVariable(name, ValueOfLine(environment[i]))) Log("Fehlgeschlagene Umgebungsvariable: " + name);
+    }
 }
 
 // A line the user emptied (or left without a key) is not written.
@@ -162,7 +155,8 @@ void WritePendingIni(const TStringList& pending) {
         const std::string value = ValueOfLine(pending[i]);
         if (key.empty() || value.empty()) continue;
         const auto* entry = static_cast<const PendingIniEntry*>(pending.Objects(i));
-        WriteIniValue(entry->m_sSection, key, value, entry->m_sIniFile);
+        if (!WriteIniValue(entry->m_sSection, key, value, entry->m_sIniFile))
+            Log("Fehlgeschlagener INI-Eintrag: " + std::string(entry->m_sIniFile) + " [" + entry->m_sSection + "] " + key);
     }
 }
 

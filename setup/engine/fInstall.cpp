@@ -190,8 +190,8 @@ bool TfrmInstall::RebuildFromSplitVolumes() {
     Log("Setup wird aus SPL-Dateien zusammengesetzt");
     m_sTempDir += "SPLTMP\\";
     CreateDir(m_sTempDir);
-    win::copyFile(m_sTempDir + "..\\INSTALL.LOG", LogFile(), false);
-    DeleteFile(m_sTempDir + "..\\INSTALL.LOG");
+    // The first lines of the run live only in the old log until copied.
+    if (win::copyFile(m_sTempDir + "..\\INSTALL.LOG", LogFile(), false)) DeleteFile(m_sTempDir + "..\\INSTALL.LOG");
 
     constexpr uint64_t kVolumeBytes = 400000000;
     const uint64_t volumes = uint64_t(CountFilesByMask(m_sSetupDir + "DISK*.SPL"));

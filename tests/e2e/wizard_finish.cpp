@@ -231,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(Finish, Restart,
 
 TEST_F(Finish, FailedSaveOfTheUninstallListIsLoggedAndTheRunGoesOn) {
     const std::string oldRecord = "#FILE#C:\\Alt\\a.txt\r\n";
-    setMachineIni(iniWith("", "[Faults]\nC:\\WINNT\\Uninstal\\Demo\\uninstall.dat.new=refuse-write\n"));
+    setMachineIni(iniWith("", "[Faults]\nC:\\WINNT\\Uninstal\\Demo\\uninstall.$$$=disk-full\n"));
     putFile(kRecord, oldRecord);
     putDescription(StandardDescription());
 

@@ -139,7 +139,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Entries after the following header would belong to that section.
         WinInitCase{"AnotherSectionFollows", "[Rename]\r\nC:\\OLD.DLL=C:\\OLD.7\r\n[boot]\r\nshell=x\r\n",
                     "[Rename]\r\nC:\\OLD.DLL=C:\\OLD.7\r\nNUL=C:\\APP\\A.DLL\r\nC:\\APP\\A.DLL=C:\\APP\\A.1\r\n"
-                    "[boot]\r\nshell=x\r\n"}),
+                    "[boot]\r\nshell=x\r\n"},
+        WinInitCase{"BlankLinesBeforeTheNextSection", "[Rename]\r\nC:\\OLD.DLL=C:\\OLD.7\r\n\r\n\r\n[boot]\r\n",
+                    "[Rename]\r\nC:\\OLD.DLL=C:\\OLD.7\r\nNUL=C:\\APP\\A.DLL\r\nC:\\APP\\A.DLL=C:\\APP\\A.1\r\n"
+                    "\r\n\r\n[boot]\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReplaceOnRebootTest, TwoCallsOn9xShareOneRenameSection) {
@@ -152,12 +155,15 @@ TEST_F(ReplaceOnRebootTest, TwoCallsOn9xShareOneRenameSection) {
 }
 
 // A WinInit.Ini that cannot be written schedules nothing: reporting success
-// would leave the old file in place after the boot.
+// would leave the old file in place after the boot.  A full disk half way
+// through leaves the pending work of others whole.
 TEST_F(ReplaceOnRebootTest, AWinInitThatCannotBeWrittenIsAFailure) {
-    useWindows9x("[Faults]\nC:\\WINDOWS\\WinInit.Ini=refuse-write\n");
+    useWindows9x("[Faults]\nC:\\WINDOWS\\WinInit.$$$=disk-full\n[FaultLimits]\nC:\\WINDOWS\\WinInit.$$$=12\n");
+    put(kWinInit, "[Rename]\r\nC:\\OLD.DLL=C:\\OLD.7\r\n");
     EXPECT_FALSE(ReplaceOnReboot(kWork, "C:\\APP\\A.DLL"));
     EXPECT_EQ(sLastErrorText, kError);
-    EXPECT_FALSE(exists(kWinInit));
+    EXPECT_EQ(read(kWinInit), "[Rename]\r\nC:\\OLD.DLL=C:\\OLD.7\r\n");
+    EXPECT_FALSE(exists("C:\\WINDOWS\\WinInit.$$$"));
 }
 
 // Rewriting a WinInit.Ini that cannot be read would drop the pending work of

@@ -46,10 +46,18 @@ TEST_F(SharedDllCount, OnlyLibrariesAreCounted) {
     }
 }
 
+// The count is unsigned 32-bit: past the sign bit it goes on rising, and at
+// its largest value it stays.
 TEST_F(SharedDllCount, ExistingCountsAreRaised) {
-    ASSERT_EQ(win::regWriteDword(HKLM, kSharedDlls, "C:\\APP\\A.DLL", 3), 0u);
-    IncSharedDllCount("C:\\APP\\A.DLL");
-    EXPECT_EQ(count("C:\\APP\\A.DLL"), 4u);
+    const struct {
+        uint32_t before, after;
+    } cases[] = {{3, 4}, {0x7FFFFFFFu, 0x80000000u}, {0x80000000u, 0x80000001u}, {0xFFFFFFFEu, 0xFFFFFFFFu},
+                 {0xFFFFFFFFu, 0xFFFFFFFFu}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(win::regWriteDword(HKLM, kSharedDlls, "C:\\APP\\A.DLL", c.before), 0u);
+        IncSharedDllCount("C:\\APP\\A.DLL");
+        EXPECT_EQ(count("C:\\APP\\A.DLL"), c.after) << c.before;
+    }
 }
 
 // Value names are without case, as on Windows: both spellings are one file.

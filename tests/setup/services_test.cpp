@@ -262,13 +262,15 @@ TEST_F(ServiceRemoval, FailuresAndTheUsersEndStopTheSetupWithExitCode1) {
 
 TEST_F(ServiceRemoval, ExistsTakesKeyNamesOnlyButControlFallsBackToTheDisplayName) {
     install("[Lumbast]\nDisplayName=Brimlund Lumbast\nState=stopped\n");
-    seedServiceKeys({"Lumbast"});
+    seedServiceKeys({"Lumbast", "Brimlund Lumbast"});
     CServiceMgr byDisplayName("Brimlund Lumbast");
     EXPECT_FALSE(byDisplayName.Exists());
     EXPECT_TRUE(byDisplayName.Control(CServiceMgr::opDelete));
     EXPECT_EQ(database().find("[Lumbast]"), std::string::npos);
-    // The key deleted is the one of the name given.
-    EXPECT_TRUE(serviceKeyExists("Lumbast"));
+    // The key deleted is the one of the service deleted; a key named like
+    // its display name is another's.
+    EXPECT_FALSE(serviceKeyExists("Lumbast"));
+    EXPECT_TRUE(serviceKeyExists("Brimlund Lumbast"));
     EXPECT_EQ(win::machine::openServiceHandles(), 0);
 }
 

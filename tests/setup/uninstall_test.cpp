@@ -19,6 +19,8 @@ protected:
     }
     std::string recordHost() const { return driveC() + "/Uninstal/Demo/uninstall.dat"; }
     const std::string record = "C:\\Uninstal\\Demo\\uninstall.dat";
+    // Where the new record is written before it replaces the old one.
+    const std::string temporary = "C:\\Uninstal\\Demo\\uninstall.$$$";
     TStringList list;
 };
 
@@ -40,11 +42,11 @@ TEST_F(UninstallRecord, UnreadableRecordIsReportedNotReplaced) {
 
 TEST_F(UninstallRecord, FailedSaveLeavesTheEarlierRecordWhole) {
     testsupport::writeHostFile(recordHost(), "#FILE#C:\\A.DLL\r\n");
-    setMachineIni("[Faults]\n" + record + ".new=disk-full\n[FaultLimits]\n" + record + ".new=4\n");
+    setMachineIni("[Faults]\n" + temporary + "=disk-full\n[FaultLimits]\n" + temporary + "=4\n");
     list.Add("#FILE#C:\\B.DLL");
     EXPECT_FALSE(SaveUninstallData(list, record));
     EXPECT_EQ(testsupport::readHostFile(recordHost()), "#FILE#C:\\A.DLL\r\n");
-    EXPECT_FALSE(std::filesystem::exists(recordHost() + ".new"));
+    EXPECT_FALSE(std::filesystem::exists(driveC() + "/Uninstal/Demo/uninstall.$$$"));
 }
 
 TEST_F(UninstallRecord, ReadOnlyRecordIsNotReplaced) {
@@ -53,7 +55,7 @@ TEST_F(UninstallRecord, ReadOnlyRecordIsNotReplaced) {
     list.Add("#FILE#C:\\B.DLL");
     EXPECT_FALSE(SaveUninstallData(list, record));
     EXPECT_EQ(testsupport::readHostFile(recordHost()), "#FILE#C:\\A.DLL\r\n");
-    EXPECT_FALSE(std::filesystem::exists(recordHost() + ".new"));
+    EXPECT_FALSE(std::filesystem::exists(driveC() + "/Uninstal/Demo/uninstall.$$$"));
 }
 
 }  // namespace
