@@ -497,5 +497,122 @@ INSTANTIATE_TEST_SUITE_P(
         ShortcutCase{"PathOf260Characters", std::string(260 - 58 - 4, 'V'), {}, "", {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The files other programs rely on, rewritten whole, under a full disk
+// half way through the new copy or when the old one cannot be read: the
+// old file stays byte for byte and the log says what happened.
+struct PersistentFileCase {
+    const char* name;
+    std::string family;  // machine keys
+    std::string file;    // the persistent file
+    std::string fault;   // "disk-full" on the fresh copy, "unreadable" on the file
+    std::string trigger; // what makes the run rewrite it: "boot", "ole" or "env"
+    std::string answers;
+    int exitCode;
+    std::string logLine;
+};
+
+class ExecPersistentFile : public Exec, public ::testing::WithParamInterface<PersistentFileCase> {};
+
+TEST_P(ExecPersistentFile, KeepsTheOldFileWhole) {
+    const PersistentFileCase& c = GetParam();
+    const std::string old = "[Rename]\r\nC:\\ANDERE.DLL=C:\\ANDERE.7\r\n\r\nREM fremde Zeile\r\n";
+    putFile(c.file, old);
+    const std::string fresh = c.file.substr(0, c.file.rfind('.')) + ".$$$";
+    const std::string fault = c.fault == "unreadable"
+                                  ? "[Faults]\n" + c.file + "=unreadable\n"
+                                  : "[Faults]\n" + fresh + "=disk-full\n[FaultLimits]\n" + fresh + "=10\n";
+    const bool locked = c.trigger != "env";
+    if (locked) putInstalled("C:\\Prg\\A.DAT", "alt", kOld);
+    setMachineIni(iniWith(c.family, fault + (locked ? "[InUse]\nC:\\Prg\\A.DAT=1\n" : "")));
+    if (locked) {
+        putInstall({{"", {{"A.DAT", "neu", c.trigger == "ole" ? "000001" : "000000"}}}});
+    } else {
+        putInstall({{"", {{"DEMO.ENV", "[Setup]\r\nIsEnvFile=1\r\n[Environment]\r\nFOO=bar\r\n"}}}});
+    }
+    const SetupResult r = install(c.answers);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err << r.transcript;
+    EXPECT_EQ(content(c.file), old);
+    EXPECT_FALSE(exists(fresh));
+    EXPECT_THAT(log(), Contains(c.logLine));
+}
+
+const std::string kBootRefused = "box OK konnte nicht ersetzt werden\n";
+const std::string kParameters = "page frmSetVar\nclick cmdNext\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ExecPersistentFile,
+    ::testing::Values(
+        PersistentFileCase{"WinInitFullDisk", "Family=9x\n", "C:\\WINNT\\WinInit.Ini", "disk-full", "boot",
+                           kBootRefused, 1, "Boot-Mechanismus verweigert Dateiersetzung, Abbruch !"},
+        PersistentFileCase{"WinInitUnreadable", "Family=9x\n", "C:\\WINNT\\WinInit.Ini", "unreadable", "boot",
+                           kBootRefused, 1, "Boot-Mechanismus verweigert Dateiersetzung, Abbruch !"},
+        PersistentFileCase{"OleListFullDisk", "", "C:\\WINNT\\INSTALL.OLE", "disk-full", "ole",
+                           "box OK INSTALL.OLE konnte nicht geschrieben werden\n", 0,
+                           "FEHLER, INSTALL.OLE konnte nicht geschrieben werden"},
+        PersistentFileCase{"OleListUnreadable", "", "C:\\WINNT\\INSTALL.OLE", "unreadable", "ole",
+                           "box OK INSTALL.OLE konnte nicht gelesen werden\n", 0,
+                           "FEHLER, INSTALL.OLE konnte nicht gelesen werden"},
+        PersistentFileCase{"AutoexecFullDisk", "Family=9x\n", "C:\\AUTOEXEC.BAT", "disk-full", "env", kParameters, 0,
+                           "Fehlgeschlagene Umgebungsvariable: FOO"},
+        PersistentFileCase{"AutoexecUnreadable", "Family=9x\n", "C:\\AUTOEXEC.BAT", "unreadable", "env", kParameters,
+                           0, "Fehlgeschlagene Umgebungsvariable: FOO"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An unreadable list of deferred registrations is left alone with a box;
+// the rest of the step (the program for the next logon) still runs.
+TEST_F(Exec, UnreadableOleListIsReportedAndTheRegistrationProgramStillGoesIn) {
+    putFile("C:\\WINNT\\INSTALL.OLE", "C:\\Frueher\\A.DLL\r\n");
+    putInstalled("C:\\Prg\\A.DAT", "alt", kOld);
+    setMachineIni(iniWith("", "[Faults]\nC:\\WINNT\\INSTALL.OLE=unreadable\n[InUse]\nC:\\Prg\\A.DAT=1\n"));
+    putInstall({{"", {{"A.DAT", "neu", "000001"}}}});
+    const SetupResult r = install("box OK INSTALL.OLE konnte nicht gelesen werden\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(r.transcript, HasSubstr("box style=48 caption=\"Nicht behebbarer Fehler !\" text=\"INSTALL.OLE konnte "
+                                        "nicht gelesen werden, OLE-Registrierung unvollständig !\""));
+    EXPECT_TRUE(exists("C:\\WINNT\\TREMLIN.EXE"));
+    EXPECT_THAT(registry(), HasSubstr("tremlin.exe NOTEST"));
+    EXPECT_THAT(recordText(), HasSubstr("#OLE#C:\\Prg\\A.DAT\r\n"));
+}
+
+// Refused environment and INI writes are logged, and the run goes on.
+class ExecRefusedWrites : public Exec, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ExecRefusedWrites, AreLoggedOnBothFamilies) {
+    const bool nt = GetParam() == "NT";
+    const std::string refusals =
+        nt ? "[RegistryDeny]\nHKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment=1\n"
+             "HKCU\\Environment=1\n"
+           : "";
+    setMachineIni(iniWith(nt ? "" : "Family=9x\n", refusals + "[Faults]\nC:\\Prg\\DEMO.INI=refuse-write\n"));
+    if (!nt) {
+        putFile("C:\\AUTOEXEC.BAT", "PATH C:\\DOS\r\n");
+        ASSERT_TRUE(win::setFileAttributes("C:\\AUTOEXEC.BAT", win::ATTR_READONLY));
+    }
+    putInstall({{"",
+                 {{"DEMO.ENV", "[Setup]\r\nIsEnvFile=1\r\n[Environment]\r\nFOO=bar\r\n"},
+                  {"DEMO.IPA", "[Setup]\r\nIsIpaFile=1\r\n[Net]\r\nServer=alpha\r\n"}}}});
+    const SetupResult r = install(kParameters);
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(log(), Contains("Fehlgeschlagene Umgebungsvariable: FOO"));
+    EXPECT_THAT(log(), Contains("Fehlgeschlagener INI-Eintrag: C:\\Prg\\DEMO.INI [Net] Server"));
+    EXPECT_EQ(log().back(), "Installation abgeschossen");
+    if (!nt) {
+        EXPECT_EQ(content("C:\\AUTOEXEC.BAT"), "PATH C:\\DOS\r\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, ExecRefusedWrites, ::testing::Values("NT", "9x"));
+
+// A scalable font resource left by an earlier run does not fail the font.
+TEST_F(Exec, LeftOverFontResourceDoesNotFailTheFont) {
+    putFile("C:\\WINNT\\FONTS\\SCHRIFT.FOT", "von frueher");
+    putInstall({{"", {{"SCHRIFT.TTF", std::string("\x00\x01\x00\x00glyphs", 10)}}}});
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(log(), Contains("Font-Installation: C:\\Prg\\SCHRIFT.TTF"));
+    EXPECT_THAT(registry(), HasSubstr("\"SCHRIFT\"=\"C:\\\\WINNT\\\\FONTS\\\\SCHRIFT.TTF\""));
+    EXPECT_FALSE(exists("C:\\WINNT\\FONTS\\SCHRIFT.FOT"));
+}
+
 }  // namespace
 }  // namespace setuptest

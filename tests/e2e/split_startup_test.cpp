@@ -80,6 +80,19 @@ TEST_F(SplitStartUp, JoinedSetupFilesAreUsedAndTheLogMovesAlong) {
     EXPECT_EQ(log[3], "SETUP.ALL wurde eingelesen");
 }
 
+// The run's first lines live only in the old log until their copy is made:
+// a copy that fails keeps it, and the later lines go to the new place.
+TEST_F(SplitStartUp, AFailedLogCopyKeepsTheOldLog) {
+    setMachineIni(iniWith("", "[Faults]\nC:\\TEMP\\INSTALL.LOG=unreadable\n"));
+    putVolumes(2);
+    const SetupResult r = runSetup(kLeaveAtTypePage);
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    const std::string old = testsupport::readHostFile(host("C:\\TEMP") + "/INSTALL.LOG");
+    for (const char* line : {"INSTALL 2.3", "Start der Installation", "Setup wird aus SPL-Dateien zusammengesetzt"})
+        EXPECT_THAT(old, HasSubstr(line));
+    EXPECT_THAT(logTexts("C:\\TEMP\\SPLTMP\\INSTALL.LOG"), Contains("SETUP.ALL wurde eingelesen"));
+}
+
 TEST_F(SplitStartUp, ElevenVolumesGiveTheSpaceWarningAndOkGoesOn) {
     putVolumes(11);
     const SetupResult r = runSetup("box OK Vorraussichtlich\n" + std::string(kLeaveAtTypePage));

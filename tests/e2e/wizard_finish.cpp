@@ -39,6 +39,10 @@ protected:
                             (programDirExists ? "box Yes existiert schon\n" : "") + kConfirmAndInstall + answers,
                         args);
     }
+    bool uninstallEntryExists() const {
+        return win::regKeyExists(win::RegRoot::LocalMachine,
+                                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo");
+    }
     // The log's last n lines, after the executor's.
     std::vector<std::string> lastLines(std::size_t n) const {
         const std::vector<std::string> log = logTexts(kKeptLog);
@@ -240,14 +244,62 @@ TEST_F(Finish, FailedSaveOfTheUninstallListIsLoggedAndTheRunGoesOn) {
     const SetupResult r = walk("box OK uninstall.dat konnte nicht gespeichert werden !\n");
 
     EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
-    EXPECT_FALSE(win::regKeyExists(win::RegRoot::LocalMachine,
-                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo"));
+    EXPECT_FALSE(uninstallEntryExists());
     const std::vector<std::string> log = logTexts(kKeptLog);
     const auto failed = std::find(log.begin(), log.end(), "uninstall.dat konnte nicht gespeichert werden");
     ASSERT_GE(std::distance(failed, log.end()), 2) << "logged, and a line after it";
     EXPECT_EQ(*std::next(failed), "STATE: Installation");
     EXPECT_EQ(log.back(), "Installation abgeschossen");
     EXPECT_EQ(testsupport::readHostFile(host(kRecord)), oldRecord) << "the earlier record is whole";
+    EXPECT_FALSE(exists("C:\\WINNT\\Uninstal\\Demo\\unins0.exe")) << "no uninstaller without its record";
+    EXPECT_FALSE(exists("C:\\WINNT\\Uninstal\\Demo\\uninstall.$$$"));
+}
+
+// A record that cannot be read when the executor starts holds the earlier
+// runs: it is kept, and no uninstaller is registered without it.
+TEST_F(Finish, UnreadableRecordIsKeptAndSaidSo) {
+    const std::string oldRecord = "#FILE#C:\\Alt\\a.txt\r\n";
+    putFile(kRecord, oldRecord);
+    putDescription(StandardDescription());
+    const SetupResult r = runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", "C:\\Demo\\") +
+                                   "page frmConfirm\nmachine [Faults]" + kRecord + " unreadable\nclick cmdNext\n"
+                                   "page frmExecInstall\nbox OK uninstall.dat konnte nicht gelesen werden\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(r.transcript,
+                HasSubstr("text=\"uninstall.dat konnte nicht gelesen werden, Uninstall-Daten nicht gespeichert !\""));
+    EXPECT_EQ(testsupport::readHostFile(host(kRecord)), oldRecord);
+    EXPECT_FALSE(exists("C:\\WINNT\\Uninstal\\Demo\\unins0.exe"));
+    EXPECT_FALSE(uninstallEntryExists());
+}
+
+// Without its uninstaller the record still gets the run's lines; only the
+// registry entry, which would point at a missing program, is left out.
+TEST_F(Finish, MissingUninstallerStillSavesTheRecord) {
+    putDescription(StandardDescription());
+    std::filesystem::remove(medium() + "/uninstall.exe");
+    const SetupResult r = walk("box OK konnte nicht kopiert werden\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(r.transcript,
+                HasSubstr("text=\"C:\\WINNT\\Uninstal\\Demo\\unins0.exe konnte nicht kopiert werden !\""));
+    const std::string record = testsupport::readHostFile(host(kRecord));
+    EXPECT_THAT(record, HasSubstr("#FILE#C:\\Demo\\"));
+    EXPECT_THAT(record, HasSubstr("#UninstallKey#Demo\r\n"));
+    EXPECT_FALSE(exists("C:\\WINNT\\Uninstal\\Demo\\unins0.exe"));
+    EXPECT_FALSE(uninstallEntryExists());
+}
+
+// A blank in the uninstaller's path is quoted, as in every command line.
+TEST_F(Finish, UninstallStringWithABlankIsQuoted) {
+    Description d = StandardDescription();
+    d.uninstallKey = "Mein Produkt";
+    putDescription(d);
+    const SetupResult r = walk();
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    std::string value;
+    ASSERT_TRUE(win::regReadString(win::RegRoot::LocalMachine,
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Mein Produkt",
+                                   "UninstallString", value));
+    EXPECT_EQ(value, "\"C:\\WINNT\\Uninstal\\Mein Produkt\\unins0.exe\" -u");
 }
 
 TEST_F(Finish, LogReplacesAnEarlierOneBesideTheRecord) {
