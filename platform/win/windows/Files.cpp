@@ -177,6 +177,17 @@ bool copyFile(const std::string& from, const std::string& to, bool failIfExists)
     return CopyFileW(paths->first.c_str(), paths->second.c_str(), failIfExists);
 }
 
+// A read-only file counts as refused, as the layer's writes refuse it.
+bool canOpenExclusive(const std::string& path) {
+    const std::optional<std::wstring> wide = apiPath(path);
+    if (!wide) return false;
+    if (isReadOnly(*wide)) return native::fail(ERR_ACCESS_DENIED);
+    const HANDLE handle = CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(handle);
+    return true;
+}
+
 bool createDirectory(const std::string& path) {
     const std::optional<std::wstring> wide = apiPath(path);
     return wide && CreateDirectoryW(wide->c_str(), nullptr);
