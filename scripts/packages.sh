@@ -17,3 +17,5 @@ need_packages() {
 BUILD_PACKAGES="build-essential cmake libgtest-dev libfltk1.3-dev libjpeg-dev libpng-dev fonts-dejavu-core fonts-liberation xvfb xauth liblnk-utils"
 # The cross toolchain for the Windows programs, and Wine to run them.
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64 wine wine64"
+# clang and its libFuzzer runtime for the fuzz targets.
+FUZZ_PACKAGES="clang libclang-rt-dev"
