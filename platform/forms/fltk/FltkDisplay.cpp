@@ -7,44 +7,19 @@
 #include "Machine.h"
 #include "Pictures.h"
 #include "Win.h"
-#include "headless/Utf8.h"
+#include "picture/PictureFiles.h"
 
 #include <FL/Fl.H>
 #include <FL/fl_ask.H>
 #include <FL/x.H>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 namespace forms::fltk {
 
 namespace {
-
-// SETUP_SCREENSHOTS as the layer takes host paths: absolute, Windows-1252.
-std::string pictureFolderFromEnvironment() {
-    const char* value = std::getenv("SETUP_SCREENSHOTS");
-    if (!value || !*value) return "";
-    const std::string absolute = std::filesystem::absolute(value).string();
-    return headless::utf8ToCp1252(absolute).value_or(absolute);
-}
-
-void makeFolders(const std::string& hostPath) {
-    for (std::size_t slash = hostPath.find('/', 1); slash != std::string::npos; slash = hostPath.find('/', slash + 1))
-        win::createDirectory(hostPath.substr(0, slash));
-    win::createDirectory(hostPath);
-}
-
-// A file name part of a page or box name: letters, digits, "-" and "_".
-std::string fileNamePart(const std::string& name) {
-    std::string out;
-    for (char c : name)
-        out += (std::isalnum(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 0x80) || c == '-' ? c : '_';
-    return out.empty() ? "window" : out;
-}
 
 // The toolkit has waited already: only the machine's clock moves.
 void advanceClock(uint32_t milliseconds) {
@@ -87,9 +62,7 @@ std::unique_ptr<FltkDisplay> FltkDisplay::open(std::unique_ptr<DisplayBackEnd> s
 }
 
 FltkDisplay::FltkDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder)
-    : m_user(std::move(scriptedUser)), m_pictureFolder(std::move(pictureFolder)) {
-    if (!m_pictureFolder.empty()) makeFolders(m_pictureFolder);
-}
+    : m_user(std::move(scriptedUser)), m_pictureFolder(std::move(pictureFolder)) {}
 
 FltkDisplay::~FltkDisplay() {
     m_boxes.clear();
@@ -250,9 +223,7 @@ Fl_Window* FltkDisplay::boxWindow() const { return m_boxes.empty() ? nullptr : m
 
 void FltkDisplay::takePicture(Fl_Window& window, const std::string& name) {
     if (m_pictureFolder.empty()) return;
-    char number[24];
-    std::snprintf(number, sizeof number, "%04llu", static_cast<unsigned long long>(win::nextSequenceNumber()));
-    const std::string path = m_pictureFolder + "/" + number + "-" + fileNamePart(name) + ".png";
+    const std::string path = nextPicturePath(m_pictureFolder, name);
     if (win::writeWholeFile(path, encodePng(capture(window)))) m_pictures.push_back(path);
 }
 
