@@ -318,6 +318,27 @@ public:
         if (m_box.Drive() != m_shownDrive) fill();
     }
 
+    void draw() override {
+        Fl_Choice::draw();
+        if (!hasFocus(m_box)) return;
+        // The focus frame around the drive's text, left of the arrow button.
+        const int inset = Fl::box_dx(FL_DOWN_BOX) + 1;
+        const int arrow = std::min(h() - 2 * Fl::box_dy(FL_DOWN_BOX), 20);
+        fl_color(FL_BLACK);
+        fl_line_style(FL_DOT);
+        fl_rect(x() + inset, y() + inset, w() - arrow - 2 * inset - 1, h() - 2 * inset);
+        fl_line_style(0);
+    }
+
+    // Alt+Down or Alt+Up opens the list, as a click on the arrow does.
+    bool ownKey(uint16_t key, TShiftState shift) override {
+        if (!shift.Contains(ssAlt) || (key != VK_DOWN && key != VK_UP)) return false;
+        fill();
+        const Fl_Menu_Item* item = menu()->pulldown(x(), y(), w(), h(), mvalue(), this);
+        if (item) picked(item);
+        return true;
+    }
+
     int handle(int event) override {
         if (event == FL_PUSH) {
             if (!pressOn(m_box, m_input)) return 1;
