@@ -251,13 +251,22 @@ public:
         textfont(font.face);
         textsize(font.size);
         textcolor(toFlColor(m_memo.EffectiveFont().Color));
-        wrap_mode(m_memo.WordWrap ? WRAP_AT_BOUNDS : WRAP_NONE, 0);
         scrollbar_width(m_memo.ScrollBars == ssNone ? 0 : Fl::scrollbar_size());
+        // Lines wrap left of the vertical bar whether it is needed or not.
+        const int barWidth = showsVerticalBar() ? scrollbar_width() : 0;
+        wrap_mode(m_memo.WordWrap ? WRAP_AT_PIXEL : WRAP_NONE, w() - Fl::box_dw(box()) - barWidth - 2 * kTextMargin);
         const std::string text = joinLines(*m_memo.Lines);
         if (text != m_shown) {
             m_shown = text;
             m_buffer->text(toUtf8(text).c_str());
         }
+    }
+
+    // A memo with a vertical scroll bar always shows it, disabled while the
+    // text fits; the toolkit shows its own only when the text does not.
+    void draw() override {
+        Fl_Text_Editor::draw();
+        if (showsVerticalBar() && !mVScrollBar->visible()) drawDisabledBar();
     }
 
     int handle(int event) override {
@@ -278,6 +287,22 @@ public:
     }
 
 private:
+    static constexpr int kTextMargin = 3;  // the toolkit's own, left and right of the text
+
+    bool showsVerticalBar() const { return m_memo.ScrollBars == ssVertical || m_memo.ScrollBars == ssBoth; }
+
+    void drawDisabledBar() {
+        const int bw = scrollbar_width();
+        const int bx = x() + w() - Fl::box_dx(box()) - bw, by = y() + Fl::box_dy(box());
+        const int bh = h() - Fl::box_dh(box()) - (mHScrollBar->visible() ? mHScrollBar->h() : 0);
+        fl_draw_box(FL_FLAT_BOX, bx, by, bw, bh, fl_lighter(FL_BACKGROUND_COLOR));
+        const Fl_Color arrow = fl_inactive(FL_FOREGROUND_COLOR);
+        fl_draw_box(FL_UP_BOX, bx, by, bw, bw, FL_BACKGROUND_COLOR);
+        fl_draw_symbol("@8>", bx + 4, by + 4, bw - 8, bw - 8, arrow);
+        fl_draw_box(FL_UP_BOX, bx, by + bh - bw, bw, bw, FL_BACKGROUND_COLOR);
+        fl_draw_symbol("@2>", bx + 4, by + bh - bw + 4, bw - 8, bw - 8, arrow);
+    }
+
     int takeText(int handled) {
         char* raw = m_buffer->text();
         const std::string text = toCp1252(raw);
