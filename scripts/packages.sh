@@ -13,7 +13,7 @@ need_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 }
 # FLTK, libjpeg and libpng for the real windows, the fonts they map the
-# designs' fonts to, and Xvfb for the tests in real windows.
-BUILD_PACKAGES="build-essential cmake libgtest-dev libfltk1.3-dev libjpeg-dev libpng-dev fonts-dejavu-core fonts-liberation xvfb xauth liblnk-utils"
+# designs' fonts to, and Xvfb and xdotool for the tests in real windows.
+BUILD_PACKAGES="build-essential cmake libgtest-dev libfltk1.3-dev libjpeg-dev libpng-dev fonts-dejavu-core fonts-liberation xvfb xauth xdotool liblnk-utils"
 # The cross toolchain for the Windows programs, and Wine to run them.
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64 wine wine64"

@@ -7,7 +7,7 @@ need_packages $BUILD_PACKAGES
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 # One X server for the whole run: the tests in real windows share it.
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build -j"$(nproc)" --output-on-failure
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir build -j"$(nproc)" --output-on-failure
 # The archive tool as a Windows program, cross-built, and its tests once more
 # against it under Wine: headless, in a prefix inside the build tree, with one
 # server kept up for the whole run (starting one takes seconds).

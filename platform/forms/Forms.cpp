@@ -143,6 +143,10 @@ TWinControl* TForm::FindNextControl(TWinControl* current, bool forward) const {
     return nullptr;
 }
 
+void TForm::KeepFocusReachable() {
+    if (Visible() && ActiveControl && !ActiveControl->CanFocus()) ActiveControl = FindNextControl(ActiveControl, true);
+}
+
 void TForm::EnsureFocus() {
     if (ActiveControl && ActiveControl->CanFocus()) return;
     ActiveControl = FindNextControl(nullptr, true);
@@ -249,6 +253,7 @@ void TApplication::Dispatch(const std::function<void()>& step) {
     } catch (const Exception& e) {
         ShowException(e);
     }
+    if (TForm* form = ModalForm()) form->KeepFocusReachable();
 }
 
 void TApplication::WaitForInput() {

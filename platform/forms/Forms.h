@@ -140,6 +140,9 @@ public:
     // The next (or previous) control in tab order that can take the focus,
     // across containers, wrapping at the ends.
     TWinControl* FindNextControl(TWinControl* current, bool forward) const;
+    // The focused control was disabled or hidden: the focus moves on to the
+    // next control in tab order that can take it.  Every dispatch ends so.
+    void KeepFocusReachable();
 
 private:
     std::vector<TWinControl*> TabSequence() const;

@@ -33,6 +33,8 @@ void advanceClock(uint32_t milliseconds) {
 }  // namespace
 
 std::unique_ptr<DisplayBackEnd> createDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser) {
+    // A person lives on the real clock: a sleep takes its time, as the waits do.
+    if (!scriptedUser) win::machine::setVirtualTime(false);
     std::string problem;
     std::unique_ptr<FltkDisplay> display = FltkDisplay::open(std::move(scriptedUser), problem);
     if (!display) {
@@ -179,22 +181,22 @@ void FltkDisplay::waitForInput(TForm* form, BoxRequest* box, std::optional<uint3
     runPosted();
 }
 
+// The deadline is kept here, not as a toolkit timeout: the toolkit runs an
+// expired timeout first and then waits for an event without any limit.
 void FltkDisplay::waitForUser(std::optional<uint32_t> timerDue) {
     using Clock = std::chrono::steady_clock;
-    const int32_t ahead = timerDue ? std::max<int32_t>(static_cast<int32_t>(*timerDue - win::tickCount()), 0) : 0;
-    if (timerDue && ahead == 0) {
-        Fl::check();
+    if (!timerDue) {
+        while (m_posted.empty()) Fl::wait(1e20);
         return;
     }
-    bool due = false;
+    const int32_t ahead = std::max<int32_t>(static_cast<int32_t>(*timerDue - win::tickCount()), 0);
     const auto start = Clock::now();
-    const auto wake = [](void* flag) { *static_cast<bool*>(flag) = true; };
-    if (timerDue) Fl::add_timeout(ahead / 1000.0, wake, &due);
-    while (m_posted.empty() && !due) Fl::wait(1e20);
-    Fl::remove_timeout(wake, &due);
-    if (!timerDue) return;
+    const auto deadline = start + std::chrono::milliseconds(ahead);
+    for (auto now = start; m_posted.empty() && now < deadline; now = Clock::now())
+        Fl::wait(std::chrono::duration<double>(deadline - now).count());
+    if (ahead == 0) Fl::check();
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    advanceClock(due ? static_cast<uint32_t>(ahead) : static_cast<uint32_t>(std::min<long long>(waited, ahead)));
+    advanceClock(static_cast<uint32_t>(std::min<long long>(waited, ahead)));
 }
 
 void FltkDisplay::processMessages() {
