@@ -12,6 +12,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir build -j"$(npr
 # against it under Wine: headless, in a prefix inside the build tree, with one
 # server kept up for the whole run (starting one takes seconds).
 need_packages $WINDOWS_PACKAGES
+need_source_packages
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-win -j"$(nproc)"
 (

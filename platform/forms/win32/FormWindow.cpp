@@ -63,8 +63,8 @@ UINT alignmentFlags(TAlignment alignment) {
 // Text in a box the way labels and panel captions are drawn: the box's
 // alignment, "&" marks as underlined mnemonics, wrapped when asked.
 void drawText(HDC dc, const std::string& text, RECT box, TAlignment alignment, TTextLayout layout, bool wrap,
-              TColor color) {
-    const UINT flags = alignmentFlags(alignment) | DT_EXPANDTABS | (wrap ? DT_WORDBREAK : 0);
+              TColor color, UINT extraFlags = 0) {
+    const UINT flags = alignmentFlags(alignment) | DT_EXPANDTABS | (wrap ? DT_WORDBREAK : 0) | extraFlags;
     RECT measured = box;
     DrawTextA(dc, text.c_str(), -1, &measured, flags | DT_CALCRECT);
     const int spare = (box.bottom - box.top) - (measured.bottom - measured.top);
@@ -79,7 +79,8 @@ void drawLabel(HDC dc, const TLabel& label) {
     const TFont& font = label.EffectiveFont();
     HGDIOBJ previous = SelectObject(dc, fontOf(font));
     RECT box{label.Left, label.Top, label.Left + label.Width, label.Top + label.Height};
-    if (label.AutoSize && !label.WordWrap) {
+    const bool autoSize = label.AutoSize && !label.WordWrap;
+    if (autoSize) {
         RECT measured = box;
         DrawTextA(dc, label.Caption.c_str(), -1, &measured, DT_EXPANDTABS | DT_CALCRECT);
         box.right = std::max(box.right, measured.right);
@@ -87,7 +88,8 @@ void drawLabel(HDC dc, const TLabel& label) {
     }
     if (!label.Transparent) FillRect(dc, &box, brushOf(label.Color));
     drawText(dc, label.Caption, box, label.Alignment, label.Layout, label.WordWrap,
-             label.Enabled ? font.Color : static_cast<TColor>(0x80000000 | COLOR_GRAYTEXT));
+             label.Enabled ? font.Color : static_cast<TColor>(0x80000000 | COLOR_GRAYTEXT),
+             autoSize ? DT_NOCLIP : 0);  // a label sized to its text shows all of it
     SelectObject(dc, previous);
 }
 
