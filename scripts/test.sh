@@ -9,7 +9,7 @@ need_packages $BUILD_PACKAGES $FUZZ_PACKAGES
 
 # One X server for each run of the suite: the tests in real windows share it.
 run_suite() {
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$1" -j"$(nproc)" --no-tests=error --output-on-failure
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$1" -j"$(nproc)" --no-tests=error --output-on-failure
 }
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -36,6 +36,7 @@ scripts/fuzz.sh all 30
 # server kept up for the whole run (starting one takes seconds) and stopped
 # at its end.
 need_packages $WINDOWS_PACKAGES
+need_source_packages
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-win -j"$(nproc)"
 (
