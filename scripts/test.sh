@@ -48,3 +48,8 @@ cmake --build build-win -j"$(nproc)"
   UNPACK_EXE="$PWD/build-win/unpack/unpack.exe" UNPACK_RUNNER="$(command -v wine)" \
     ctest --test-dir build -R '^([A-Za-z]+/)?Unpack[A-Za-z]*Test\.' --no-tests=error -j"$(nproc)" --output-on-failure
 )
+# setup.exe in native windows under Wine, on an X server of its own without a
+# window manager: the demo walk by script (the same as headless) and by real
+# input events, each in a fresh prefix.
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" tests/wine/setup_in_windows.sh "$PWD/build-win/setup/setup.exe" \
+  "$PWD/build/demo/medium" "$PWD/demo/walk.script" "$PWD/build-win/wine-windows"
