@@ -18,3 +18,7 @@ convert -size 152x420 gradient:'#f1f5f5-#51757d' \
   -draw 'circle 110,260 125,260' \
   -fill 'rgba(81,117,125,0.25)' -draw 'rectangle 0,0 3,420' \
   -strip -quality 90 side.jpg
+# The installer's icon (48, 32 and 16 pixels), for its Windows program.
+convert -size 48x48 gradient:'#b9d2d6-#3f5f66' -fill '#ffffff' -font DejaVu-Sans-Bold -pointsize 34 \
+  -gravity center -annotate +0+1 'B' -fill 'rgba(255,255,255,0.25)' -draw 'circle 38,10 44,10' \
+  \( -clone 0 -resize 32x32 \) \( -clone 0 -resize 16x16 \) setup.ico

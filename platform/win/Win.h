@@ -314,6 +314,12 @@ struct TokenGroup {
 // each SID 8 bytes plus 4 per sub-authority); ERR_INSUFFICIENT_BUFFER when
 // they need more.  Needs TOKEN_QUERY.
 bool tokenGroups(TokenHandle token, std::size_t bufferSize, std::vector<TokenGroup>& groups);
+// The bytes the groups take in that layout.
+inline std::size_t tokenGroupsSize(const std::vector<TokenGroup>& groups) {
+    std::size_t bytes = 4;
+    for (const TokenGroup& g : groups) bytes += 8 + 8 + 4 * g.sid.subAuthorities.size();
+    return bytes;
+}
 // Enables a privilege the token holds ("SeShutdownPrivilege"); fails with
 // ERR_PRIVILEGE_NOT_HELD for one it does not hold.  Needs
 // TOKEN_ADJUST_PRIVILEGES.

@@ -114,6 +114,27 @@ void ClearProtectingAttributes(const std::string& path);
 // A work file of the installer's own deleted whatever its attributes.
 bool DeleteWorkFile(const std::string& path);
 
+// ------------------------------------------------- files replaced whole
+
+class TStringList;
+
+// The path when no file or directory has it yet, else the first free one
+// with "~1", "~2", ... before its extension.
+std::string UnusedPath(const std::string& path);
+
+// The file's lines; an empty list for a missing file.  False (and an empty
+// list) when the file exists but cannot be read: it must not be rewritten.
+bool LoadListIfReadable(TStringList& lines, const std::string& file);
+
+// Writes the lines to a fresh file beside the file and puts it in the
+// file's place with one replacing rename.  On failure the old file is left
+// as it was and the fresh one deleted.
+bool SaveListReplacing(const TStringList& lines, const std::string& file);
+
+// The same for a copy onto an existing file: refused by a file in use or a
+// full disk, the old file stays.
+bool CopyFileReplacing(const std::string& from, const std::string& to);
+
 // ---------------------------------------------------------------- version
 
 bool IsWindowsNT();
@@ -153,8 +174,6 @@ bool AddRunOnce(const std::string& program, const std::string& args);
 bool IsAdministrator();
 
 // ------------------------------ shared libraries, shortcuts, boot-time moves
-
-class TStringList;
 
 // Raises the SharedDlls count of a ".DLL", ".OCX" or ".VBX" path (a missing
 // or unreadable count becomes 1); nothing when the SharedDlls key is missing.

@@ -15,6 +15,20 @@ bool IsSharedLibrary(const std::string& path) {
     return extension == ".DLL" || extension == ".OCX" || extension == ".VBX";
 }
 
+// A caption names the shortcut, or a sub-folder of the shortcut folder and
+// the shortcut in it; it never leaves that folder or names a drive.
+bool IsShortcutCaption(const std::string& caption) {
+    if (caption.find(':') != std::string::npos) return false;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = caption.find_first_of("\\/", start);
+        const std::string piece = caption.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (piece == "." || piece == "..") return false;
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
 void IncSharedDllCount(const std::string& path) {
@@ -35,13 +49,22 @@ void IncSharedDllCount(const std::string& path) {
 
 bool CreateShellLink(const std::string& target, const std::string& tmpLinkPath, const std::string& description,
                      TStringList* uninstallList) {
-    const win::ShellLink link{target, description, ExtractFilePath(target)};
-    const bool saved = win::saveShellLink(tmpLinkPath, link);
-    // A failed save leaves nothing to rename or record.
-    if (!saved || description.empty()) return saved;
+    if (!IsShortcutCaption(description)) return false;
+    const std::string temporary = UnusedPath(tmpLinkPath);
     const std::string finalName = ExtractFilePath(tmpLinkPath) + description + ".lnk";
-    DeleteFile(finalName);
-    RenameFile(tmpLinkPath, finalName);
+    // Windows would cut a longer path and save somewhere else.
+    if (temporary.size() >= win::kMaxPath || finalName.size() >= win::kMaxPath) return false;
+    const win::ShellLink link{target, description, ExtractFilePath(target)};
+    if (!win::saveShellLink(temporary, link)) {
+        win::deleteFile(temporary);
+        return false;
+    }
+    if (description.empty()) return true;
+    // One rename: a refused one leaves the old shortcut as it was.
+    if (!win::replaceFile(temporary, finalName)) {
+        win::deleteFile(temporary);
+        return false;
+    }
     if (uninstallList) uninstallList->Add("#LINK#" + finalName);
     return true;
 }

@@ -122,8 +122,8 @@ std::string WithoutExtension(const std::string& name) {
 }
 
 // The [IconText] name of a stored file, else the stored name, without its
-// extension.  A text that is no plain file name would put the shortcut
-// outside its folder and is not taken.
+// extension.  The name may hold a sub-folder; CreateShellLink refuses one
+// that would leave the shortcut folder.
 std::string ShortcutName(const std::string& storedName) {
     std::string name = storedName;
     const TStringList* iconTexts = frmInstall->m_pclIconTexts.get();
@@ -131,7 +131,7 @@ std::string ShortcutName(const std::string& storedName) {
         const std::string line = iconTexts->Strings(i);
         if (!SameText(line.substr(0, line.find('=')), storedName)) continue;
         const std::string text = ValueOfLine(line);
-        if (!text.empty() && LzwIsPlainFileName(text)) name = text;
+        if (!text.empty()) name = text;
         break;
     }
     return WithoutExtension(name);
@@ -159,15 +159,13 @@ const char* const kAbortWarning =
     "müssen aber danach das Setup wiederholen, da\n"
     "die momentane Teilinstallation nicht lauffähig ist.\n";
 
-// Deletes an in-use candidate's old file, asking Retry/Cancel for as long as
-// it cannot be deleted; Cancel twice ends the process.
-void DeleteInUseTarget(const std::string& target) {
+// Waits, asking Retry/Cancel, until an in-use candidate's old file could be
+// replaced; it stays in place until its replacement is secured.  Cancel
+// twice ends the process.
+void WaitUntilReplaceable(const std::string& target) {
     for (;;) {
-        if (FileExists(target)) {
-            ClearProtectingAttributes(target);
-            DeleteFile(target);
-        }
-        if (!FileExists(target)) return;
+        if (FileExists(target)) ClearProtectingAttributes(target);
+        if (!FileExists(target) || win::canOpenExclusive(target)) return;
         const int flags = MB_RETRYCANCEL | MB_ICONEXCLAMATION;
         if (Application->MessageBox(InUseText(target), kSetupCaption, flags) == IDRETRY) continue;
         if (Application->MessageBox(kAbortWarning, kSetupCaption, flags) == IDRETRY) continue;
@@ -336,9 +334,9 @@ private:
         Backup(groupDir, member);
         if (!OverwriteAllowed(member)) return;
         ClearProtectingAttributes(member.target);
-        if (IsInUseCandidate(member)) DeleteInUseTarget(member.target);
+        if (IsInUseCandidate(member)) WaitUntilReplaceable(member.target);
         Log("Datei wird kopiert");
-        if (win::copyFile(WorkFile(), member.target, false)) {
+        if (CopyFileReplacing(WorkFile(), member.target)) {
             win::setFileAttributes(member.target, member.header.m_nAttributes);
             AddIfOleServer(member, *lists_.pclOleNow);
         } else {
@@ -399,8 +397,8 @@ private:
             Application->MessageBox(text, kFatalCaption, MB_OK | MB_ICONSTOP);
             win::exitProcess(1);
         }
-        // Signed, as the DOS date and time were always compared.
-        if (static_cast<int32_t>(member.header.m_nDateTime) > static_cast<int32_t>(installed.m_nDateTime)) return true;
+        // Unsigned: from 2044 on the year sets the high bit.
+        if (member.header.m_nDateTime > installed.m_nDateTime) return true;
         Log("Datei wird NICHT kopiert, Datum und Uhrzeit der Zieldatei <" + member.target +
             "> sind neuer oder gleich der Installationsdatei !");
         return false;

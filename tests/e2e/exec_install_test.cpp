@@ -23,6 +23,8 @@ namespace {
 const uint32_t kOld = LzwDosDateTime(2020, 1, 1, 10, 0, 0);
 const uint32_t kMember = LzwDosDateTime(2024, 3, 1, 12, 0, 0);
 const uint32_t kNew = LzwDosDateTime(2025, 6, 1, 8, 0, 0);
+// From 2044 on the year sets the high bit of a DOS date and time.
+const uint32_t k2045 = LzwDosDateTime(2045, 2, 1, 9, 0, 0);
 
 struct PakMember {
     std::string storedName;
@@ -74,10 +76,10 @@ protected:
     }
 
     // Through the wizard to the executor; answers follow for its boxes.
-    SetupResult install(const std::string& answers = "") {
+    SetupResult install(const std::string& answers = "", const std::string& programDir = "C:\\Prg\\") {
         // An existing program directory is confirmed as an update.
-        const std::string update = exists("C:\\Prg") ? "box Yes aktualisiert\n" : "";
-        return runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", "C:\\Prg\\") + update +
+        const std::string update = exists(programDir) ? "box Yes aktualisiert\n" : "";
+        return runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", programDir) + update +
                         kConfirmAndInstall + answers);
     }
 
@@ -153,6 +155,7 @@ struct OverwriteCase {
     std::string answers;
     bool replaced;
     std::string logLine;
+    uint32_t memberDate = kMember;
 };
 
 class ExecOverwrite : public Exec, public ::testing::WithParamInterface<OverwriteCase> {};
@@ -160,7 +163,7 @@ class ExecOverwrite : public Exec, public ::testing::WithParamInterface<Overwrit
 TEST_P(ExecOverwrite, AppliesTheRuleToAnExistingTarget) {
     const OverwriteCase& c = GetParam();
     putInstalled("C:\\Prg\\DATEN.DAT", "alt", c.installedDate);
-    putInstall({{"", {{"DATEN.DAT", "neu", c.flags}}}});
+    putInstall({{"", {{"DATEN.DAT", "neu", c.flags, c.memberDate}}}});
     const SetupResult r = install(c.answers);
     ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
     EXPECT_EQ(content("C:\\Prg\\DATEN.DAT"), c.replaced ? "neu" : "alt");
@@ -178,6 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
         OverwriteCase{"DateOlderTarget", "200000", kOld, "", true, "Datei wird kopiert"},
         OverwriteCase{"DateSameTarget", "200000", kMember, "", false, kKeptByDate},
         OverwriteCase{"DateNewerTarget", "200000", kNew, "", false, kKeptByDate},
+        OverwriteCase{"DateTargetAfter2043", "200000", k2045, "", false, kKeptByDate},
+        OverwriteCase{"DateMemberAfter2043", "200000", kNew, "", true, "Datei wird kopiert", k2045},
         OverwriteCase{"Never", "400000", kOld, "", false,
                       "Datei NICHT kopiert, Zieldatei darf nicht überschrieben werden"},
         OverwriteCase{"AskYes", "300000", kOld, "box Yes existiert schon\n", true,
@@ -242,14 +247,66 @@ TEST_F(Exec, InUseProgramIsAskedForUntilItCanBeDeleted) {
     EXPECT_THAT(r.transcript, HasSubstr("caption=\"Brimlund Setup\""));
 }
 
-TEST_F(Exec, InUseProgramCancelledTwiceEndsWithExitCodeOne) {
+// A file in use, and one that could be deleted but not written: neither is
+// touched before its replacement is secured.
+class ExecInUseCancelled : public Exec, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ExecInUseCancelled, TwiceEndsWithExitCodeOneAndTheOldFileInPlace) {
     putInstalled("C:\\Prg\\APP.EXE", "alt", kOld);
-    setMachineIni(iniWith("", "[InUse]\nC:\\Prg\\APP.EXE=1\n"));
+    setMachineIni(iniWith("", GetParam()));
     putInstall({{"", {{"APP.EXE", "neu"}}}});
     const SetupResult r = install("box Cancel Folgendes Modul\nbox Cancel Teilinstallation\n");
     EXPECT_EQ(r.exitCode, 1) << r.err << r.transcript;
     EXPECT_EQ(content("C:\\Prg\\APP.EXE"), "alt");
+    EXPECT_EQ(dosDateTimeOf("C:\\Prg\\APP.EXE"), kOld);
     EXPECT_THAT(recordText(), Not(HasSubstr("#FILE#")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Candidates, ExecInUseCancelled,
+                         ::testing::Values("[InUse]\nC:\\Prg\\APP.EXE=1\n",
+                                           "[Faults]\nC:\\Prg\\APP.EXE=refuse-write\n"));
+
+// A full disk while the new file is written: the old one stays whole, and
+// boot-time replacement is tried with it in place.
+TEST_F(Exec, FullDiskDuringAnOverwriteKeepsTheOldFile) {
+    std::string ini = iniWith("");
+    ini.replace(ini.find("Folder=drives/D\n"), 16, "Folder=drives/D\nFull=1\n");
+    setMachineIni(ini);
+    putInstalled("D:\\Prg\\A.DAT", "alter Inhalt", kOld);
+    putInstall({{"", {{"A.DAT", "ein viel längerer neuer Inhalt"}}}});
+    const SetupResult r = install("box OK konnte nicht ersetzt werden\n", "D:\\Prg\\");
+    EXPECT_EQ(r.exitCode, 1) << r.err << r.transcript;
+    EXPECT_EQ(content("D:\\Prg\\A.DAT"), "alter Inhalt");
+    EXPECT_EQ(dosDateTimeOf("D:\\Prg\\A.DAT"), kOld);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(host("D:\\Prg")))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"A.DAT"});
+    const std::vector<std::string> lines = log();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+              (std::vector<std::string>{"Datei wird kopiert",
+                                        "Kopiervorgang verweigert, Aufgabe wird Boot-Mechanismus übergeben",
+                                        "ReplaceOnReboot: Datei konnte nicht kopiert werden",
+                                        "Boot-Mechanismus verweigert Dateiersetzung, Abbruch !"}));
+}
+
+// The write of the new file fails half way: the old file stays until the
+// boot-time replacement takes over.
+TEST_F(Exec, FailedOverwriteIsReplacedAtBootWithTheOldFileInPlace) {
+    setMachineIni(iniWith("", "[Faults]\nC:\\Prg\\A.$$$=disk-full\n[FaultLimits]\nC:\\Prg\\A.$$$=3\n"));
+    putInstalled("C:\\Prg\\A.DAT", "alter Inhalt", kOld);
+    putInstall({{"", {{"A.DAT", "neuer Inhalt"}}}});
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_EQ(content("C:\\Prg\\A.DAT"), "alter Inhalt");
+    EXPECT_FALSE(exists("C:\\Prg\\A.$$$"));
+    EXPECT_EQ(content("C:\\Prg\\A.1"), "neuer Inhalt");
+    const std::vector<win::PendingMove> moves = win::pendingBootMoves();
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].to, "C:\\Prg\\A.DAT");
+    EXPECT_THAT(log(), Contains("Kopiervorgang verweigert, Aufgabe wird Boot-Mechanismus übergeben"));
+    EXPECT_THAT(recordText(), HasSubstr("#FILE#C:\\Prg\\A.DAT\r\n"));
 }
 
 TEST_F(Exec, LockedFileOutsideTheInUseListIsReplacedAtBoot) {
@@ -354,6 +411,91 @@ TEST_F(Exec, ShortcutsAreNamedFromIconTextAndRecorded) {
     EXPECT_THAT(rec, HasSubstr("Betrachter 2.lnk\r\n"));
     EXPECT_THAT(log(), Contains("STARTMENUE-Gruppe Demo-Gruppe anlegen"));
 }
+
+// An autostart shortcut under a fault or an odd caption: what the folder
+// holds afterwards (relative names, "" content for a link to the program),
+// and whether the shortcut was made and recorded.
+struct ShortcutCase {
+    const char* name;
+    std::string caption;
+    std::vector<std::pair<std::string, std::string>> before;  // relative name, content ("/" = a folder)
+    std::string machineSections;                                // with "@" for the folder
+    std::vector<std::pair<std::string, std::string>> after;
+    std::string link;  // relative name of the made shortcut, "" when it fails
+};
+
+class ExecShortcut : public Exec, public ::testing::WithParamInterface<ShortcutCase> {
+protected:
+    static constexpr const char* kAutostart = "C:\\WINNT\\Profiles\\All Users\\Startmenü\\Programme\\Autostart\\";
+
+    static std::string withFolder(std::string text) {
+        for (std::size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, kAutostart);
+        return text;
+    }
+
+    // Every file below the folder, by its relative host name.
+    std::vector<std::pair<std::string, std::string>> folderFiles() const {
+        std::vector<std::pair<std::string, std::string>> files;
+        const std::filesystem::path root = host(kAutostart);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            if (!entry.is_regular_file()) continue;
+            const std::string name = ToAnsi(std::filesystem::relative(entry.path(), root).string());
+            const std::string data = testsupport::readHostFile(entry.path().string());
+            files.emplace_back(name, win::loadShellLink(std::string(kAutostart) + name) ? "" : data);
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+};
+
+TEST_P(ExecShortcut, NeverLosesTheUsersFilesAndSaysWhatHappened) {
+    const ShortcutCase& c = GetParam();
+    makeDir(kAutostart);
+    for (const auto& [name, data] : c.before) {
+        if (data == "/") makeDir(std::string(kAutostart) + name);
+        else putFile(std::string(kAutostart) + name, data);
+    }
+    setMachineIni(iniWith("", withFolder(c.machineSections)));
+    putInstall({{"", {{"VIEW.EXE", "programm", "001000"}}}}, "[IconText]\nVIEW.EXE=" + c.caption + "\n");
+    const SetupResult r = install();
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.transcript;
+
+    std::vector<std::pair<std::string, std::string>> expected = c.after;
+    if (!c.link.empty()) expected.emplace_back(c.link, "");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folderFiles(), expected);
+    EXPECT_FALSE(exists("C:\\WINNT\\Profiles\\All Users\\Startmenü\\Programme\\Viewer.lnk"));
+    const bool failed = c.link.empty();
+    const std::vector<std::string> lines = log();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "FEHLER! AUTOSTART-Eintrag konnte NICHT angelegt werden !"),
+              failed ? 1 : 0);
+    const std::string rec = recordText();
+    if (failed) {
+        EXPECT_THAT(rec, Not(HasSubstr("#LINK#")));
+    } else {
+        std::string recorded = c.link;
+        std::replace(recorded.begin(), recorded.end(), '/', '\\');
+        EXPECT_THAT(rec, HasSubstr("#LINK#" + std::string(kAutostart) + recorded + "\r\n"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ExecShortcut,
+    ::testing::Values(
+        ShortcutCase{"UsersFileAtTheTemporaryName", "Viewer", {{"VIEW.tmp", "meine Datei"}}, "",
+                     {{"VIEW.tmp", "meine Datei"}}, "Viewer.lnk"},
+        ShortcutCase{"FinalNameInUse", "Viewer", {{"Viewer.lnk", "alte Verknüpfung"}}, "[InUse]\n@Viewer.lnk=1\n",
+                     {{"Viewer.lnk", "alte Verknüpfung"}}, ""},
+        ShortcutCase{"FullDiskDuringTheSave", "Viewer", {{"Viewer.lnk", "alte Verknüpfung"}},
+                     "[Faults]\n@VIEW.tmp=disk-full\n[FaultLimits]\n@VIEW.tmp=10\n",
+                     {{"Viewer.lnk", "alte Verknüpfung"}}, ""},
+        ShortcutCase{"ExistingSubFolder", "Tools\\Viewer", {{"Tools", "/"}}, "", {}, "Tools/Viewer.lnk"},
+        ShortcutCase{"MissingSubFolder", "Tools\\Viewer", {}, "", {}, ""},
+        ShortcutCase{"ParentPiece", "..\\Viewer", {}, "", {}, ""},
+        ShortcutCase{"DotPiece", "Tools\\.\\Viewer", {{"Tools", "/"}}, "", {}, ""},
+        ShortcutCase{"Colon", "C:Viewer", {}, "", {}, ""},
+        ShortcutCase{"PathOf260Characters", std::string(260 - 58 - 4, 'V'), {}, "", {}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace setuptest

@@ -137,8 +137,9 @@ void ScriptedUser::beep() { m_transcript->write("beep"); }
 void ScriptedUser::waitForInput(TForm* form, BoxRequest* box, std::optional<uint32_t> timerDue) {
     const bool modal = form || box;
     if (timerDue && !(modal && m_bTimerFired)) {
-        const auto ahead = static_cast<int32_t>(*timerDue - win::tickCount());
-        if (ahead > 0) win::sleep(static_cast<uint32_t>(ahead));
+        // A real sleep may end a little before the tick count shows it.
+        for (int32_t ahead; (ahead = static_cast<int32_t>(*timerDue - win::tickCount())) > 0;)
+            win::sleep(static_cast<uint32_t>(ahead));
         m_bTimerFired = modal;
         return;
     }

@@ -79,13 +79,6 @@ std::vector<TokenGroup> groupsOf(const Ini& ini) {
     return list ? configuredGroups(*list) : defaultGroups(ini);
 }
 
-// TOKEN_GROUPS as a 32-bit program receives it.
-std::size_t bytesNeeded(const std::vector<TokenGroup>& groups) {
-    std::size_t bytes = 4;
-    for (const TokenGroup& g : groups) bytes += 8 + 8 + 4 * g.sid.subAuthorities.size();
-    return bytes;
-}
-
 }  // namespace
 }  // namespace win::host
 
@@ -117,7 +110,7 @@ bool closeToken(TokenHandle token) {
 bool tokenGroups(TokenHandle token, std::size_t bufferSize, std::vector<TokenGroup>& groups) {
     if (!host::checkToken(token, TOKEN_QUERY)) return false;
     std::vector<TokenGroup> held = host::groupsOf(host::Ini::now());
-    if (host::bytesNeeded(held) > bufferSize) return host::fail(ERR_INSUFFICIENT_BUFFER);
+    if (tokenGroupsSize(held) > bufferSize) return host::fail(ERR_INSUFFICIENT_BUFFER);
     groups = std::move(held);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "Native.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace win {
 namespace {
@@ -12,9 +13,19 @@ using native::apiPath;
 // Windows refuses to open a read-only file for writing and to replace one,
 // but Wine lets root write one and anyone replace one: the layer checks the
 // bit itself, as the host back end does.
-bool isReadOnly(const std::wstring& path) {
+bool hasAttribute(const std::wstring& path, DWORD bits) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & bits) != 0;
+}
+
+bool isReadOnly(const std::wstring& path) { return hasAttribute(path, FILE_ATTRIBUTE_READONLY); }
+
+// Both paths as the wide API takes them, or nullopt.
+std::optional<std::pair<std::wstring, std::wstring>> apiPaths(const std::string& from, const std::string& to) {
+    std::optional<std::wstring> source = apiPath(from);
+    std::optional<std::wstring> target = source ? apiPath(to) : std::nullopt;
+    if (!target) return std::nullopt;
+    return std::make_pair(std::move(*source), std::move(*target));
 }
 
 HANDLE openHandle(const std::wstring& path, DWORD access, DWORD creation) {
@@ -146,11 +157,45 @@ bool deleteFile(const std::string& path) {
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
-    const std::optional<std::wstring> source = apiPath(from);
-    const std::optional<std::wstring> target = source ? apiPath(to) : std::nullopt;
-    if (!target) return false;
-    if (isReadOnly(*target)) return native::fail(ERR_ACCESS_DENIED);
-    return MoveFileExW(source->c_str(), target->c_str(), MOVEFILE_REPLACE_EXISTING);
+    const auto paths = apiPaths(from, to);
+    if (!paths) return false;
+    if (isReadOnly(paths->second)) return native::fail(ERR_ACCESS_DENIED);
+    return MoveFileExW(paths->first.c_str(), paths->second.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+bool moveFile(const std::string& from, const std::string& to) {
+    const auto paths = apiPaths(from, to);
+    return paths && MoveFileW(paths->first.c_str(), paths->second.c_str());
+}
+
+// Windows refuses to copy onto a read-only or hidden file; Wine lets root.
+bool copyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    const auto paths = apiPaths(from, to);
+    if (!paths) return false;
+    if (!failIfExists && hasAttribute(paths->second, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
+        return native::fail(ERR_ACCESS_DENIED);
+    return CopyFileW(paths->first.c_str(), paths->second.c_str(), failIfExists);
+}
+
+// A read-only file counts as refused, as the layer's writes refuse it.
+bool canOpenExclusive(const std::string& path) {
+    const std::optional<std::wstring> wide = apiPath(path);
+    if (!wide) return false;
+    if (isReadOnly(*wide)) return native::fail(ERR_ACCESS_DENIED);
+    const HANDLE handle = CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(handle);
+    return true;
+}
+
+bool createDirectory(const std::string& path) {
+    const std::optional<std::wstring> wide = apiPath(path);
+    return wide && CreateDirectoryW(wide->c_str(), nullptr);
+}
+
+bool removeDirectory(const std::string& path) {
+    const std::optional<std::wstring> wide = apiPath(path);
+    return wide && RemoveDirectoryW(wide->c_str());
 }
 
 std::unique_ptr<File> openFile(const std::string& path, OpenMode mode) {

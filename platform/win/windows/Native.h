@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,10 +30,47 @@ std::string fromWide(std::wstring_view text, UINT codePage = kProgramCodePage);
 // without long-path support, Wine does not, the host back end does too.
 std::optional<std::wstring> apiPath(const std::string& path);
 
+// COM on the calling thread, as the shell's objects and self-registering
+// libraries need it; it stays initialised until the process ends.
+void initialiseCom();
+
 // Sets the last error and returns false, for "return fail(...)".
 bool fail(uint32_t code);
 
 FILETIME toFiletime(FileTime time);
 FileTime fromFiletime(const FILETIME& time);
+
+// The layer's handles are 32-bit numbers; Windows' own (pointers on 64-bit
+// Windows) stay behind them in one table per kind.
+template <typename Handle>
+class HandleTable {
+public:
+    uint32_t add(Handle handle) {
+        m_handles[++m_last] = handle;
+        return m_last;
+    }
+    // nullptr (with ERR_INVALID_HANDLE) for a number that was never given or is closed.
+    Handle* find(uint32_t number) {
+        const auto it = m_handles.find(number);
+        if (it != m_handles.end()) return &it->second;
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    void remove(uint32_t number) { m_handles.erase(number); }
+
+private:
+    std::map<uint32_t, Handle> m_handles;
+    uint32_t m_last = 0;
+};
+
+// A text the system hands out in a buffer of characters (directories,
+// names): nullopt when the call fails, with its error as the last error.
+template <typename Call>
+std::optional<std::string> bufferText(Call call) {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH + 1;
+    if (!call(buffer, size)) return std::nullopt;
+    return fromWide(buffer);
+}
 
 }  // namespace win::native

@@ -63,6 +63,42 @@ std::string currentDirectory() {
 
 void messageBeep() { MessageBeep(MB_OK); }
 
+void sleep(uint32_t milliseconds) { Sleep(milliseconds); }
+
+uint32_t tickCount() { return GetTickCount(); }
+
+SystemTime localTime() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+// The version the system admits to without a manifest is enough: it tells
+// the two families apart.
+std::optional<Platform> platformId() {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExW(&version)) return std::nullopt;
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT ? Platform::WinNT : Platform::Win9x;
+}
+
+std::string environmentVariable(const std::string& name) {
+    const std::wstring wide = native::toWide(name);
+    const DWORD needed = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
+    if (needed == 0) return "";
+    std::wstring value(needed, L'\0');
+    value.resize(GetEnvironmentVariableW(wide.c_str(), value.data(), needed));
+    return native::fromWide(value);
+}
+
+std::optional<std::string> computerName() {
+    return native::bufferText([](wchar_t* buffer, DWORD size) { return GetComputerNameW(buffer, &size) != 0; });
+}
+
+std::optional<std::string> userName() {
+    return native::bufferText([](wchar_t* buffer, DWORD size) { return GetUserNameW(buffer, &size) != 0; });
+}
+
 void exitProcess(int code) {
     const std::vector<void (*)(int)> hooks = exitHooks();
     for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) (*it)(code);

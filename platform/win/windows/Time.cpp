@@ -38,6 +38,21 @@ bool fileTimeToSystemTime(FileTime t, SystemTime& st) {
     return true;
 }
 
+bool systemTimeToFileTime(const SystemTime& st, FileTime& t) {
+    SYSTEMTIME in{};
+    in.wYear = static_cast<WORD>(st.year);
+    in.wMonth = static_cast<WORD>(st.month);
+    in.wDay = static_cast<WORD>(st.day);
+    in.wHour = static_cast<WORD>(st.hour);
+    in.wMinute = static_cast<WORD>(st.minute);
+    in.wSecond = static_cast<WORD>(st.second);
+    in.wMilliseconds = static_cast<WORD>(st.milliseconds);
+    FILETIME out;
+    if (!SystemTimeToFileTime(&in, &out)) return false;
+    t = native::fromFiletime(out);
+    return true;
+}
+
 // Packed here rather than by FileTimeToDosDateTime: Wine folds a year past
 // 2107 into the seven year bits where Windows fails.
 bool fileTimeToDosDateTime(FileTime local, uint16_t& date, uint16_t& time) {

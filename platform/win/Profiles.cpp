@@ -1,7 +1,7 @@
 // The profile operations: the file is read through the layer on every call
 // (no cache) and parsed by the profile rules.
-#include "Host.h"
 #include "Profile.h"
+#include "Win.h"
 
 namespace win {
 namespace {
@@ -9,7 +9,7 @@ namespace {
 // A name without directory means the Windows directory, as on Windows.
 std::string profilePath(const std::string& file) {
     if (file.find_first_of("\\/:") != std::string::npos) return file;
-    return host::windowsDirectoryOf(host::Ini::now()) + "\\" + file;
+    return windowsDirectory().value_or("") + "\\" + file;
 }
 
 std::string profileText(const std::string& file) {

@@ -1,0 +1,23 @@
+// Whole-file helpers over the layer's byte streams, for both back ends.
+#include "Win.h"
+
+namespace win {
+
+bool readWholeFile(const std::string& path, std::string& content) {
+    std::unique_ptr<File> file = openFile(path, OpenMode::Read);
+    if (!file) return false;
+    content.clear();
+    char buffer[65536];
+    while (const std::size_t n = file->read(buffer, sizeof buffer)) content.append(buffer, n);
+    const bool failed = file->failed();
+    return file->close() && !failed;
+}
+
+bool writeWholeFile(const std::string& path, const std::string& content) {
+    std::unique_ptr<File> file = openFile(path, OpenMode::Create);
+    if (!file) return false;
+    file->write(content.data(), content.size());
+    return file->close();
+}
+
+}  // namespace win
