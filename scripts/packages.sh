@@ -32,3 +32,5 @@ BUILD_PACKAGES="build-essential cmake libgtest-dev libfltk1.3-dev libjpeg-dev li
 # The cross toolchain for the Windows programs, dpkg-dev to unpack the
 # libjpeg-turbo source package, and Wine to run them.
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64 dpkg-dev wine wine64"
+# clang and its libFuzzer runtime for the fuzz targets.
+FUZZ_PACKAGES="clang libclang-rt-dev"
