@@ -3,14 +3,11 @@
 # -DWORK=... -P RunWalk.cmake.  In real windows every page and box shown
 # must leave a picture that is not blank.
 if(UI STREQUAL "fltk" AND "$ENV{DISPLAY}" STREQUAL "")
-  message("no display: the walk in real windows is skipped")
-  return()
+  message(FATAL_ERROR "no display for the walk in real windows: run the tests under xvfb-run")
 endif()
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK}/machine/drives/C/TEMP ${WORK}/machine/drives/C/WINNT/system32)
-file(READ ${SOURCE}/machine.ini machine)
-string(REPLACE [[@MEDIUM@]] "${MEDIUM}" machine "${machine}")
-file(WRITE ${WORK}/machine/machine.ini "${machine}")
+set(MACHINE ${WORK}/machine)
+include(${SOURCE}/MakeMachine.cmake)
 set(environment SETUP_MACHINE=${WORK}/machine SETUP_SCRIPT=${SOURCE}/walk.script
                 SETUP_TRANSCRIPT=${WORK}/transcript.txt)
 if(UI STREQUAL "fltk")

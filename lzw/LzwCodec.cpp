@@ -23,139 +23,185 @@ void writeLe32(LzwHeaderBytes& record, std::size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i) record[offset + i] = uint8_t(value >> (8 * i));
 }
 
-// The decoder's output: never more than `size` bytes, and the progress
-// protocol counted per string rather than per byte.
-class LimitedOutput {
+// The decoder's output buffer doubles as its dictionary: every entry's string
+// stands somewhere in the bytes already written, so a code is expanded by one
+// forward copy from its latest place.  When the buffer is full it goes to the
+// sink, all but its last kKeep bytes; an entry whose string has left the
+// buffer since is rebuilt from its prefix chain.
+class Window {
 public:
-    LimitedOutput(LzwByteSink& sink, uint32_t size, const ProgressCallback& progress)
-        : output_(sink), size_(size), left_(size), progress_(progress), step_(size / 100 + 1), nextReport_(step_) {}
+    static constexpr std::size_t kSize = 1 << 20;
+    static constexpr std::size_t kKeep = 256 << 10;
+    // Room behind the cursor for the longest string and a copy's overrun.
+    static constexpr std::size_t kSlack = kLzwStackSize + 32;
 
-    // Writes the string that lies on the stack from `top` down to `bottom`.
-    // True when decoding has to stop: the size is reached or a write failed.
-    [[gnu::always_inline]] bool putString(const uint8_t* top, const uint8_t* bottom) {
-        const std::size_t length = std::size_t(top - bottom) + 1;
-        if (length >= left_) return putLast(top);
-        left_ -= length;
-        copyReversed(top, length);
-        if (progress_) count(length);
-        return output_.failed();
+    explicit Window(LzwByteSink& sink) : sink_(sink), buffer_(kSize + kSlack) {}
+
+    uint8_t* data() { return buffer_.data(); }
+    // The output position of data()[0].
+    uint32_t base() const { return base_; }
+    bool full(const uint8_t* cursor) const { return cursor >= buffer_.data() + kSize; }
+
+    // Hands the bytes up to `cursor` to the sink and keeps the last kKeep of
+    // them at the front; returns where the cursor is then.  False in
+    // `failed()` when the sink refused them.
+    [[gnu::noinline]] uint8_t* spill(uint8_t* cursor) {
+        flush(cursor);
+        uint8_t* const kept = cursor - kKeep;
+        std::memmove(buffer_.data(), kept, kKeep);
+        base_ += uint32_t(kept - buffer_.data());
+        unwritten_ = buffer_.data() + kKeep;
+        return unwritten_;
     }
 
-    uint64_t written() const { return size_ - left_; }
-    bool flush() { return output_.flush(); }
+    bool flush(uint8_t* cursor) {
+        if (!failed_ && cursor != unwritten_ && !sink_.write(unwritten_, std::size_t(cursor - unwritten_)))
+            failed_ = true;
+        unwritten_ = cursor;
+        return !failed_;
+    }
+    bool failed() const { return failed_; }
 
 private:
-    // The string reaches the size: only its first `left_` bytes are written,
-    // and the byte that completes the size is not counted.
-    [[gnu::noinline]] bool putLast(const uint8_t* top) {
-        if (left_ == 0) return true;
-        const std::size_t length = std::size_t(left_);
-        left_ = 0;
-        copyReversed(top, length);
-        if (progress_) count(length - 1);
-        return true;
-    }
-
-    // A string is never longer than the decode stack, much less than a chunk.
-    // Long strings go eight bytes at a time; short ones byte by byte, since a
-    // word read over bytes just put on the stack waits for them.
-    void copyReversed(const uint8_t* top, std::size_t length) {
-        uint8_t* const target = output_.reserve(length);
-        std::size_t i = 0;
-        if (length >= 64) {
-            for (; i + 8 <= length; i += 8) {
-                uint64_t word;
-                std::memcpy(&word, top - i - 7, 8);
-                word = __builtin_bswap64(word);
-                std::memcpy(target + i, &word, 8);
-            }
-        }
-        for (; i < length; ++i) target[i] = *(top - i);
-        output_.advance(target + length);
-    }
-
-    [[gnu::noinline]] void count(uint64_t bytes) {
-        counted_ += bytes;
-        for (; nextReport_ <= counted_; nextReport_ += step_) progress_(int(nextReport_ / step_));
-    }
-
-    LzwChunkedOutput output_;
-    const uint64_t size_;
-    uint64_t left_;  // bytes still to be written
-    const ProgressCallback& progress_;
-    const uint64_t step_;
-    uint64_t nextReport_;
-    uint64_t counted_ = 0;
+    LzwByteSink& sink_;
+    std::vector<uint8_t> buffer_;
+    uint8_t* unwritten_ = buffer_.data();
+    uint32_t base_ = 0;
+    bool failed_ = false;
 };
 
-enum class Round { Cleared, Ended, Stopped, Corrupt, Overflow };
-
-// One round of the dictionary: from its first code (a byte, which adds no
-// entry) up to a clear code, the end code, or the byte that completes the
-// size.  A code that names no entry yet is corrupt, so no table entry that
-// was never set is read.
-Round decodeRound(LzwCodeReader& reader, LzwDecoderTables& tables, LimitedOutput& output) {
-    int code = LzwReadCode(reader, kLzwMinWidth);
-    if (code == kLzwEndCode) return Round::Ended;
-    if (code == kLzwNoCode || code > 255) return Round::Corrupt;
-    uint32_t previous = uint32_t(code);
-    uint8_t firstChar = uint8_t(code);
-    uint8_t* const bottom = tables.stack;
-    const uint8_t* const stackEnd = tables.stack + kLzwStackSize;
-    // The stack holds the previous code's string from `top` down to `bottom`
-    // until the next string is expanded.
-    uint8_t* top = bottom;
-    *bottom = firstChar;
-    if (output.putString(top, bottom)) return Round::Stopped;
-
-    int width = kLzwMinWidth;
-    uint32_t highestCode = (1u << width) - 1;
-    uint32_t nextFree = kLzwFirstEntry;
+// Copies `length` bytes that end at or before `target`, sixteen at a time; it
+// may write up to 15 bytes past the end, which the next string overwrites.
+[[gnu::always_inline]] inline void copyForward(uint8_t* target, const uint8_t* from, std::size_t length) {
     for (;;) {
-        code = LzwReadCode(reader, width);
-        if (code == kLzwEndCode) return Round::Ended;
-        if (code == kLzwClearCode) return Round::Cleared;
-        const uint32_t current = uint32_t(code);
-        if (code == kLzwNoCode || current > nextFree) return Round::Corrupt;
-        if (current == nextFree) [[unlikely]] {
-            // Not yet in the dictionary: the previous string followed by its
-            // own first character.  The previous string is still on the
-            // stack; it moves up by one above that character.
-            if (top + 1 == stackEnd) return Round::Overflow;
-            std::memmove(bottom + 1, bottom, std::size_t(top - bottom) + 1);
-            *bottom = firstChar;
-            ++top;
-        } else if (current != previous) {
-            top = LzwDecodeString(tables, bottom, current);
-            if (top == nullptr) return Round::Overflow;
-            firstChar = *top;
-        }
-        if (output.putString(top, bottom)) return Round::Stopped;
-        if (nextFree <= highestCode) {
-            tables.prefix[nextFree] = previous;
-            tables.append[nextFree] = firstChar;
-            ++nextFree;
-            if (nextFree == highestCode && width < kLzwMaxWidth) {
-                ++width;
-                highestCode = (1u << width) - 1;
-            }
-        }
-        previous = current;
+        uint8_t piece[16];
+        std::memcpy(piece, from, 16);
+        std::memcpy(target, piece, 16);
+        if (length <= 16) return;
+        length -= 16;
+        from += 16;
+        target += 16;
     }
 }
 
-LzwDecodeResult decodeStream(LzwCodeReader reader, LzwDecoderTables& tables, LimitedOutput& output,
-                             uint32_t size) {
-    Round round;
-    do {
-        round = decodeRound(reader, tables, output);
-    } while (round == Round::Cleared);
-    if (round == Round::Corrupt) return LzwDecodeResult::Corrupt;
-    // After an overflow too: the target keeps what was decoded so far.
-    const bool flushed = output.flush();
-    if (round == Round::Overflow) return LzwDecodeResult::StackOverflow;
-    if (!flushed) return LzwDecodeResult::WriteFailed;
-    return output.written() == size ? LzwDecodeResult::Complete : LzwDecodeResult::Corrupt;
+// The string of an entry that has left the window, from its prefix chain.
+[[gnu::noinline]] void rebuild(LzwDecoderTables& tables, uint32_t code, uint8_t* target) {
+    const uint8_t* top = LzwDecodeString(tables, tables.stack, code);
+    for (; top >= tables.stack; --top) *target++ = *top;
+}
+
+// The progress protocol: the callback receives counted / step at each
+// multiple of the step that the bytes counted pass.
+class Progress {
+public:
+    Progress(const ProgressCallback& callback, uint32_t size)
+        : callback_(callback), step_(size / 100 + 1), next_(callback ? step_ : UINT64_MAX) {}
+    // The count at which the next report is due.
+    uint64_t next() const { return next_; }
+    void count(uint64_t counted) {
+        for (; next_ <= counted; next_ += step_) callback_(int(next_ / step_));
+    }
+
+private:
+    const ProgressCallback& callback_;
+    const uint64_t step_;
+    uint64_t next_;
+};
+
+// Decodes rounds of the dictionary, each from its first code (a byte, which
+// adds no entry) up to a clear code, until the end code or the byte that
+// completes the size.  A code that names no entry yet is corrupt, so no table
+// entry that was never set is read.
+LzwDecodeResult decodeStream(LzwCodeReader reader, LzwDecoderTables& tables, Window& window, uint32_t size,
+                             Progress& progress) {
+    uint8_t* const data = window.data();
+    uint8_t* cursor = data;
+    uint32_t base = 0;
+    const auto written = [&](const uint8_t* at) { return base + uint32_t(at - data); };
+    // Where the next thing besides decoding is due: the size reached, a
+    // progress report, the window full.  One test a string covers all three.
+    const auto checkpointFor = [&] {
+        return data + (std::min<uint64_t>({size, progress.next(), uint64_t(base) + Window::kSize}) - base);
+    };
+    uint8_t* checkpoint = checkpointFor();
+    for (;;) {
+        int code = LzwReadCode(reader, kLzwMinWidth);
+        if (code == kLzwEndCode) break;
+        if (code == kLzwNoCode || code > 255) return LzwDecodeResult::Corrupt;
+        int width = kLzwMinWidth;
+        uint32_t highestCode = (1u << width) - 1;
+        // The round's first code fills the slot of the end code, which is
+        // never looked up: so it adds no entry that counts.
+        uint32_t nextFree = kLzwEndCode;
+        uint32_t previous = 0;
+        uint32_t previousLength = 0;
+        for (;;) {
+            uint8_t* const target = cursor;
+            const uint32_t current = uint32_t(code);
+            uint32_t length = 1;
+            if (current < 256) {
+                *target = uint8_t(current);
+            } else if (current < nextFree) {
+                length = tables.length[current];
+                if (length > kLzwStackSize) break;
+                const uint32_t from = tables.position[current];
+                if (from >= base) {
+                    copyForward(target, data + (from - base), length);
+                } else {
+                    rebuild(tables, current, target);
+                    tables.position[current] = written(target);
+                }
+            } else {
+                // Not yet in the dictionary: the previous string, just
+                // written, followed by its own first character.
+                length = previousLength + 1;
+                if (length > kLzwStackSize) break;
+                copyForward(target, target - previousLength, previousLength);
+                target[previousLength] = target[-std::ptrdiff_t(previousLength)];
+            }
+            if (nextFree <= highestCode) {
+                tables.prefix[nextFree] = previous;
+                tables.append[nextFree] = *target;
+                tables.length[nextFree] = uint16_t(previousLength + 1);
+                tables.position[nextFree] = written(target) - previousLength;
+                ++nextFree;
+                if (nextFree == highestCode && width < kLzwMaxWidth) {
+                    ++width;
+                    highestCode = (1u << width) - 1;
+                }
+            }
+            previous = current;
+            previousLength = length;
+            cursor = target + length;
+            if (cursor >= checkpoint) [[unlikely]] {
+                if (written(cursor) >= size) {
+                    // Only the bytes up to the size; the byte that completes
+                    // it is not counted.
+                    if (written(target) < size) progress.count(size - 1);
+                    return window.flush(data + (size - base)) ? LzwDecodeResult::Complete
+                                                               : LzwDecodeResult::WriteFailed;
+                }
+                progress.count(written(cursor));
+                if (window.full(cursor)) {
+                    cursor = window.spill(cursor);
+                    base = window.base();
+                    if (window.failed()) return LzwDecodeResult::WriteFailed;
+                }
+                checkpoint = checkpointFor();
+            }
+            code = LzwReadCode(reader, width);
+            if (code == kLzwEndCode || code == kLzwClearCode) break;
+            if (code == kLzwNoCode || uint32_t(code) > nextFree) return LzwDecodeResult::Corrupt;
+        }
+        if (code == kLzwEndCode) break;
+        if (code != kLzwClearCode) {
+            // After an overflow too: the target keeps what was decoded so far.
+            window.flush(cursor);
+            return LzwDecodeResult::StackOverflow;
+        }
+    }
+    if (!window.flush(cursor)) return LzwDecodeResult::WriteFailed;
+    return written(cursor) == size ? LzwDecodeResult::Complete : LzwDecodeResult::Corrupt;
 }
 
 }  // namespace
@@ -210,17 +256,7 @@ void LzwChunkedOutput::spill() {
 
 // ------------------------------------------------------------- the decoder
 
-void LzwFillBits(LzwCodeReader& reader) {
-    if (reader.end - reader.next >= 8) {
-        uint64_t word;
-        std::memcpy(&word, reader.next, 8);
-        word = __builtin_bswap64(word);
-        reader.bits |= word >> reader.bitCount;
-        const int bytes = (63 - reader.bitCount) >> 3;
-        reader.next += bytes;
-        reader.bitCount += 8 * bytes;
-        return;
-    }
+LzwCodeReader LzwRefilled(LzwCodeReader reader) {
     while (reader.bitCount <= 56) {
         if (reader.next == reader.end && !reader.sourceEnded) {
             const std::size_t count = reader.source->read(reader.chunk, kLzwReadChunk);
@@ -228,14 +264,11 @@ void LzwFillBits(LzwCodeReader& reader) {
             reader.end = reader.chunk + count;
             reader.sourceEnded = count == 0;
         }
-        uint64_t byte = 0;
-        if (reader.next != reader.end)
-            byte = *reader.next++;
-        else
-            reader.padBits += 8;
-        reader.bits |= byte << (56 - reader.bitCount);
+        if (reader.next == reader.end) break;
+        reader.bits |= uint64_t(*reader.next++) << (56 - reader.bitCount);
         reader.bitCount += 8;
     }
+    return reader;
 }
 
 uint8_t* LzwDecodeString(LzwDecoderTables& tables, uint8_t* position, uint32_t code) {
@@ -256,8 +289,9 @@ LzwDecodeResult LzwDecode(LzwByteSource& source, LzwByteSink& sink, uint32_t siz
         auto tables = std::make_unique<LzwDecoderTables>();
         std::vector<uint8_t> chunk(kLzwReadChunk);
         LzwCodeReader reader{&source, chunk.data()};
-        LimitedOutput output(sink, size, progress);
-        return decodeStream(reader, *tables, output, size);
+        Window window(sink);
+        Progress counter(progress, size);
+        return decodeStream(reader, *tables, window, size, counter);
     } catch (const std::bad_alloc&) {
         return LzwDecodeResult::NoMemory;
     }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -110,22 +111,33 @@ struct LzwCodeReader {
     const uint8_t* end = nullptr;
     bool sourceEnded = false;
     uint64_t bits = 0;
-    int bitCount = 0;
-    // The lowest bits of `bits` that stand for bytes past the end of the source.
-    int padBits = 0;
+    int bitCount = 0;  // the bits of `bits` that came from the source; the rest are zero
 };
 constexpr std::size_t kLzwReadChunk = 64 * 1024;
 
-// Tops up the bit buffer: a whole word at once where the chunk holds one,
-// else byte by byte, with zero bytes past the end of the source.
-void LzwFillBits(LzwCodeReader& reader);
+// The reader with its bit buffer topped up byte by byte from the source, as
+// far as the source goes.  By value, so that a decoder's local reader never
+// has its address taken and stays in registers.
+LzwCodeReader LzwRefilled(LzwCodeReader reader);
 
 // The next code of `width` bits, most significant bit first.  Bytes past the
 // end of the source read as zero, but a code made of such bits is not taken
 // (kLzwNoCode).  Inline: the decoder takes one code for every string.
 inline int LzwReadCode(LzwCodeReader& reader, int width) {
-    if (reader.bitCount < width) LzwFillBits(reader);
-    if (reader.bitCount - reader.padBits < width) return kLzwNoCode;
+    if (reader.bitCount < width) {
+        if (reader.end - reader.next >= 8) {
+            // A whole word at once where the chunk holds one.
+            uint64_t word;
+            std::memcpy(&word, reader.next, 8);
+            reader.bits |= __builtin_bswap64(word) >> reader.bitCount;
+            const int bytes = (63 - reader.bitCount) >> 3;
+            reader.next += bytes;
+            reader.bitCount += 8 * bytes;
+        } else {
+            reader = LzwRefilled(reader);
+            if (reader.bitCount < width) return kLzwNoCode;
+        }
+    }
     const int code = int(reader.bits >> (64 - width));
     reader.bits <<= width;
     reader.bitCount -= width;
@@ -136,6 +148,9 @@ struct LzwDecoderTables {
     uint8_t stack[kLzwStackSize];
     uint32_t prefix[kLzwTableSize];  // an entry's string without its last character
     uint8_t append[kLzwTableSize];   // an entry's last character
+    // Where in the output the entry's string was last written, and its length.
+    uint32_t position[kLzwTableSize];
+    uint16_t length[kLzwTableSize];
 };
 
 // Puts the characters of `code`'s string onto the stack from `position`

@@ -10,9 +10,7 @@ need_packages $BUILD_PACKAGES
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)" --target setup demo_medium
 machine=build/demo-machine
-rm -rf "$machine"
-mkdir -p "$machine/drives/C/TEMP" "$machine/drives/C/WINNT/system32"
-sed "s|@MEDIUM@|$PWD/build/demo/medium|" demo/machine.ini > "$machine/machine.ini"
+cmake -DSOURCE=demo -DMEDIUM="$PWD/build/demo/medium" -DMACHINE="$PWD/$machine" -P demo/MakeMachine.cmake
 export SETUP_MACHINE="$PWD/$machine"
 if [ -n "${DISPLAY:-}" ]; then
   unset SETUP_SCRIPT

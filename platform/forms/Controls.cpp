@@ -18,6 +18,12 @@ std::string joinPath(const std::string& directory, const std::string& name) {
     return directory + "\\" + name;
 }
 
+// The directory itself, else its nearest ancestor that exists; the root at least.
+std::string nearestExistingDirectory(std::string path) {
+    while (path.size() > 3 && !win::directoryExists(path)) path.erase(std::max<std::size_t>(path.rfind('\\'), 3));
+    return path;
+}
+
 std::string withoutLineEnd(std::string text) {
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
     return text;
@@ -242,6 +248,17 @@ void TDriveComboBox::SetDrive(char drive) {
     if (OnChange) OnChange(this);
 }
 
+bool TDriveComboBox::DefaultKey(uint16_t key, TShiftState shift) {
+    if ((key != VK_UP && key != VK_DOWN) || shift.Contains(ssAlt)) return false;
+    const std::vector<std::string> items = ItemTexts();
+    const auto current = std::find_if(items.begin(), items.end(),
+                                      [this](const std::string& text) { return upperDrive(text[0]) == m_drive; });
+    const int index = current == items.end() ? -1 : static_cast<int>(current - items.begin());
+    const int next = std::clamp(index + (key == VK_DOWN ? 1 : -1), 0, static_cast<int>(items.size()) - 1);
+    if (next >= 0 && next != index) SetDrive(items[next][0]);
+    return true;
+}
+
 std::vector<std::string> TDriveComboBox::ItemTexts() const {
     std::vector<std::string> texts;
     const uint32_t drives = win::logicalDrives();
@@ -266,20 +283,31 @@ std::string TDriveComboBox::DriveText(char drive) {
 
 // ------------------------------------------------------- directory list
 TDirectoryListBox::TDirectoryListBox(TComponent* AOwner)
-    : TWinControl(AOwner), m_directory(win::currentDirectory()) {
+    : TWinControl(AOwner), m_directory(win::currentDirectory()), m_itemIndex(OpenedEntries() - 1) {
     Color = clWindow;
 }
 
 void TDirectoryListBox::SetDirectory(const std::string& directory) {
     if (!win::setCurrentDirectory(directory)) throw EInOutError(withoutLineEnd(win::systemMessage(win::lastError())));
     m_directory = win::currentDirectory();
+    m_itemIndex = OpenedEntries() - 1;
     if (OnChange) OnChange(this);
+}
+
+int TDirectoryListBox::OpenedEntries() const {
+    if (m_directory.size() < 3) return 0;
+    return 1 + static_cast<int>(m_directory.size() > 3) + static_cast<int>(std::count(m_directory.begin() + 3, m_directory.end(), '\\'));
+}
+
+void TDirectoryListBox::SetItemIndex(int index) {
+    m_itemIndex = std::clamp(index, 0, std::max(static_cast<int>(Entries().size()) - 1, 0));
 }
 
 void TDirectoryListBox::SetDrive(char drive) {
     if (upperDrive(drive) == upperDrive(Drive())) return;
+    // The drive's remembered directory may have gone meanwhile.
     const std::string relative = {drive, ':'};
-    SetDirectory(win::fullPathName(relative).value_or(relative + "\\"));
+    SetDirectory(nearestExistingDirectory(win::fullPathName(relative).value_or(relative + "\\")));
 }
 
 void TDirectoryListBox::Update() {
@@ -310,9 +338,16 @@ void TDirectoryListBox::OpenEntry(const std::string& entry) {
 }
 
 bool TDirectoryListBox::DefaultKey(uint16_t key, TShiftState) {
-    if (key != VK_RETURN) return false;
-    OpenEntry(m_directory);  // the selection is the shown directory
-    return true;
+    switch (key) {
+        case VK_UP:
+        case VK_DOWN: SetItemIndex(m_itemIndex + (key == VK_DOWN ? 1 : -1)); return true;
+        case VK_RETURN: {
+            const std::vector<std::string> entries = Entries();
+            OpenEntry(m_itemIndex >= 0 && m_itemIndex < static_cast<int>(entries.size()) ? entries[m_itemIndex] : m_directory);
+            return true;
+        }
+        default: return false;
+    }
 }
 
 // --------------------------------------------------------- progress bar

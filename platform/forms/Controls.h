@@ -292,6 +292,8 @@ public:
     std::string Text() const { return DriveText(m_drive); }
     std::vector<std::string> ItemTexts() const;
     TNotifyEvent OnChange;
+    // Up and Down choose the drive before or after the present one.
+    bool DefaultKey(uint16_t key, TShiftState shift) override;
 
 private:
     static std::string DriveText(char drive);
@@ -309,21 +311,31 @@ public:
     // Raises EInOutError when it cannot be entered.
     void SetDirectory(const std::string& directory);
     char Drive() const { return m_directory.empty() ? '\0' : m_directory[0]; }
-    // Another drive: moves to that drive's own current directory.
+    // Another drive: moves to that drive's own current directory, or to its
+    // nearest ancestor that still exists.
     void SetDrive(char drive);
     // Rebuilds the entries and fires OnChange.
     void Update() override;
     // Full paths: the root, each ancestor, the directory, its sub-directories.
     std::vector<std::string> Entries() const;
+    // How many of the entries lead to the directory: the root, the
+    // ancestors and the directory itself.
+    int OpenedEntries() const;
+    // The selected entry; moving to a directory selects it.  Selecting opens
+    // nothing and raises no event.
+    int ItemIndex() const { return m_itemIndex; }
+    void SetItemIndex(int index);  // clamped to the entries
     int ItemHeight = 16;
     TNotifyEvent OnChange;
 
     // User input: open an entry (a sub-directory name, "..", or a full path).
     void OpenEntry(const std::string& entry);
+    // Up and Down move the selection, Return opens the selected entry.
     bool DefaultKey(uint16_t key, TShiftState shift) override;
 
 private:
     std::string m_directory;
+    int m_itemIndex;
 };
 
 class TProgressBar : public TWinControl {

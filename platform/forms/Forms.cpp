@@ -2,8 +2,14 @@
 
 #include "Text1252.h"
 #include "Win.h"
-#include "fltk/CreateDisplay.h"
 #include "headless/ScriptedUser.h"
+#ifdef _WIN32
+#include "win32/CreateDisplay.h"
+namespace native = forms::win32;
+#else
+#include "fltk/CreateDisplay.h"
+namespace native = forms::fltk;
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,8 +20,8 @@ std::unique_ptr<forms::DisplayBackEnd> forms::createDisplayBackEnd() {
     const char* script = std::getenv("SETUP_SCRIPT");
     const char* ui = std::getenv("SETUP_UI");
     const bool scripted = script && *script;
-    if (scripted && !(ui && std::string(ui) == "fltk")) return headless::ScriptedUser::fromEnvironment();
-    return fltk::createDisplay(scripted ? headless::ScriptedUser::fromEnvironment() : nullptr);
+    if (scripted && !(ui && std::string(ui) == native::kUiName)) return headless::ScriptedUser::fromEnvironment();
+    return native::createDisplay(scripted ? headless::ScriptedUser::fromEnvironment() : nullptr);
 }
 
 // Keeps a modal window on the application's stack for as long as it is open.
@@ -137,6 +143,10 @@ TWinControl* TForm::FindNextControl(TWinControl* current, bool forward) const {
     return nullptr;
 }
 
+void TForm::KeepFocusReachable() {
+    if (Visible() && ActiveControl && !ActiveControl->CanFocus()) ActiveControl = FindNextControl(ActiveControl, true);
+}
+
 void TForm::EnsureFocus() {
     if (ActiveControl && ActiveControl->CanFocus()) return;
     ActiveControl = FindNextControl(nullptr, true);
@@ -243,6 +253,7 @@ void TApplication::Dispatch(const std::function<void()>& step) {
     } catch (const Exception& e) {
         ShowException(e);
     }
+    if (TForm* form = ModalForm()) form->KeepFocusReachable();
 }
 
 void TApplication::WaitForInput() {

@@ -70,7 +70,8 @@ public:
 
 // The one place that chooses the back end: the headless scripted user when
 // SETUP_SCRIPT names a script; real windows driven by that script when
-// SETUP_UI is "fltk" too; real windows for a person without a script (in a
+// SETUP_UI names the build's back end with windows too ("fltk"; "win32" in
+// the Windows build); real windows for a person without a script (in a
 // build without FLTK, the headless back end with an empty script instead).
 std::unique_ptr<DisplayBackEnd> createDisplayBackEnd();
 
@@ -139,6 +140,9 @@ public:
     // The next (or previous) control in tab order that can take the focus,
     // across containers, wrapping at the ends.
     TWinControl* FindNextControl(TWinControl* current, bool forward) const;
+    // The focused control was disabled or hidden: the focus moves on to the
+    // next control in tab order that can take it.  Every dispatch ends so.
+    void KeepFocusReachable();
 
 private:
     std::vector<TWinControl*> TabSequence() const;

@@ -21,6 +21,13 @@ std::string NameFitting(const std::optional<std::string>& name, std::size_t buff
     return name && name->size() < buffer ? *name : "";
 }
 
+// A name holds no blanks; a value keeps those inside it ("C:\Program Files").
+std::string EnvironmentLine(const std::string& line) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) return Trim(StripChar(line, ' '));
+    return Trim(StripChar(line.substr(0, equals), ' ')) + "=" + Trim(line.substr(equals + 1));
+}
+
 }  // namespace
 
 TfrmSetVar::TfrmSetVar(TComponent* AOwner) : TWizardPage(AOwner, "frmSetVar") { CreateDesign(); }
@@ -67,7 +74,7 @@ void TfrmSetVar::WriteBackEnvironment() {
     m_pclEnvList->Clear();
     TStrings& lines = *memEnv->Lines;
     for (int i = 0; i < lines.Count(); ++i) {
-        const std::string line = Trim(StripChar(lines[i], ' '));
+        const std::string line = EnvironmentLine(lines[i]);
         lines.SetStrings(i, line);
         if (!NameOfLine(line).empty() && !ValueOfLine(line).empty()) m_pclEnvList->Add(line);
     }

@@ -23,7 +23,7 @@ protected:
     void SetUp() override {
         MachineTest::SetUp();
         const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) GTEST_SKIP() << "no X display";
+        ASSERT_TRUE(display && *display) << "no X display: run the tests under xvfb-run";
         delete Application;
         Application = new TApplication;
         std::string problem;

@@ -76,7 +76,7 @@ protected:
     TStringList iniLines{true};
 };
 
-TEST_F(ParameterPage, MemoShowsPresentValuesAndNextKeepsOnlyNamedValuesWithoutBlanks) {
+TEST_F(ParameterPage, MemoShowsPresentValuesAndNextKeepsNamedValuesWithTheirInnerBlanks) {
     setMachineIni("[Environment]\nQDBHOME=C:\\Live\n");
     environment.Add("qdbhome=C:\\Default");
     environment.Add("Lang=de");
@@ -88,20 +88,23 @@ TEST_F(ParameterPage, MemoShowsPresentValuesAndNextKeepsOnlyNamedValuesWithoutBl
 
     EXPECT_EQ(show(*frmSetVar,
                    "page frmSetVar\n"
-                   "text memEnv QDBHOME = C:\\Pro gramme\\Q\\nLANG=\\nNOEQUALS\\n=x\\n\\n NEU=1\n"
+                   "text memEnv QDBHOME = C:\\Pro gramme\\Q\\nLANG=\\nNOEQUALS\\n=x\\n\\n NEU WERT = a b \n"
                    "key F4\nclick cmdNext\n"),
               prNext);
-    EXPECT_EQ(linesOf(environment), (std::vector<std::string>{"QDBHOME=C:\\Programme\\Q", "NEU=1"}));
+    // Blanks go from the names and from the ends of the values only.
+    EXPECT_EQ(linesOf(environment), (std::vector<std::string>{"QDBHOME=C:\\Pro gramme\\Q", "NEUWERT=a b"}));
     ASSERT_FALSE(memo().empty());
-    EXPECT_EQ(memo()[0], "QDBHOME=C:\\Programme\\Q") << "the memo shows the cleaned lines";
+    EXPECT_EQ(memo()[0], "QDBHOME=C:\\Pro gramme\\Q") << "the memo shows the cleaned lines";
     EXPECT_TRUE(transcriptHas("show frmSetVar \"Demo Setup 2.0\""));
 
-    // Tabs and other control characters at the ends go too.
+    // Tabs and other control characters at the ends of a value go too; a
+    // directory with a blank passes untouched.
     environment.Clear();
     environment.Add("Tab=\t1\t");
+    environment.Add("TOOL=C:\\Program Files\\Tool");
     FillEnvironmentMemo(frmSetVar, &environment);
     EXPECT_EQ(show(*frmSetVar, "page frmSetVar\nclick cmdNext\n"), prNext);
-    EXPECT_EQ(linesOf(environment), (std::vector<std::string>{"TAB=\t1"}));
+    EXPECT_EQ(linesOf(environment), (std::vector<std::string>{"TAB=1", "TOOL=C:\\Program Files\\Tool"}));
 }
 
 TEST_F(ParameterPage, EditFieldsShowExpandedLinesAndNextWritesThemBackKeepingTheirEntries) {

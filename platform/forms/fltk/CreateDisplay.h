@@ -7,6 +7,9 @@
 
 namespace forms::fltk {
 
+// SETUP_UI value that lets a script drive the real windows.
+constexpr const char* kUiName = "fltk";
+
 // Real windows, driven by the scripted user when one is given, else by the
 // person at the display.  Without a display the run ends at once (exit code
 // 2) with a message naming the display it could not open.

@@ -7,44 +7,19 @@
 #include "Machine.h"
 #include "Pictures.h"
 #include "Win.h"
-#include "headless/Utf8.h"
+#include "picture/PictureFiles.h"
 
 #include <FL/Fl.H>
 #include <FL/fl_ask.H>
 #include <FL/x.H>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 namespace forms::fltk {
 
 namespace {
-
-// SETUP_SCREENSHOTS as the layer takes host paths: absolute, Windows-1252.
-std::string pictureFolderFromEnvironment() {
-    const char* value = std::getenv("SETUP_SCREENSHOTS");
-    if (!value || !*value) return "";
-    const std::string absolute = std::filesystem::absolute(value).string();
-    return headless::utf8ToCp1252(absolute).value_or(absolute);
-}
-
-void makeFolders(const std::string& hostPath) {
-    for (std::size_t slash = hostPath.find('/', 1); slash != std::string::npos; slash = hostPath.find('/', slash + 1))
-        win::createDirectory(hostPath.substr(0, slash));
-    win::createDirectory(hostPath);
-}
-
-// A file name part of a page or box name: letters, digits, "-" and "_".
-std::string fileNamePart(const std::string& name) {
-    std::string out;
-    for (char c : name)
-        out += (std::isalnum(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 0x80) || c == '-' ? c : '_';
-    return out.empty() ? "window" : out;
-}
 
 // The toolkit has waited already: only the machine's clock moves.
 void advanceClock(uint32_t milliseconds) {
@@ -58,6 +33,8 @@ void advanceClock(uint32_t milliseconds) {
 }  // namespace
 
 std::unique_ptr<DisplayBackEnd> createDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser) {
+    // A person lives on the real clock: a sleep takes its time, as the waits do.
+    if (!scriptedUser) win::machine::setVirtualTime(false);
     std::string problem;
     std::unique_ptr<FltkDisplay> display = FltkDisplay::open(std::move(scriptedUser), problem);
     if (!display) {
@@ -87,9 +64,7 @@ std::unique_ptr<FltkDisplay> FltkDisplay::open(std::unique_ptr<DisplayBackEnd> s
 }
 
 FltkDisplay::FltkDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder)
-    : m_user(std::move(scriptedUser)), m_pictureFolder(std::move(pictureFolder)) {
-    if (!m_pictureFolder.empty()) makeFolders(m_pictureFolder);
-}
+    : m_user(std::move(scriptedUser)), m_pictureFolder(std::move(pictureFolder)) {}
 
 FltkDisplay::~FltkDisplay() {
     m_boxes.clear();
@@ -206,22 +181,22 @@ void FltkDisplay::waitForInput(TForm* form, BoxRequest* box, std::optional<uint3
     runPosted();
 }
 
+// The deadline is kept here, not as a toolkit timeout: the toolkit runs an
+// expired timeout first and then waits for an event without any limit.
 void FltkDisplay::waitForUser(std::optional<uint32_t> timerDue) {
     using Clock = std::chrono::steady_clock;
-    const int32_t ahead = timerDue ? std::max<int32_t>(static_cast<int32_t>(*timerDue - win::tickCount()), 0) : 0;
-    if (timerDue && ahead == 0) {
-        Fl::check();
+    if (!timerDue) {
+        while (m_posted.empty()) Fl::wait(1e20);
         return;
     }
-    bool due = false;
+    const int32_t ahead = std::max<int32_t>(static_cast<int32_t>(*timerDue - win::tickCount()), 0);
     const auto start = Clock::now();
-    const auto wake = [](void* flag) { *static_cast<bool*>(flag) = true; };
-    if (timerDue) Fl::add_timeout(ahead / 1000.0, wake, &due);
-    while (m_posted.empty() && !due) Fl::wait(1e20);
-    Fl::remove_timeout(wake, &due);
-    if (!timerDue) return;
+    const auto deadline = start + std::chrono::milliseconds(ahead);
+    for (auto now = start; m_posted.empty() && now < deadline; now = Clock::now())
+        Fl::wait(std::chrono::duration<double>(deadline - now).count());
+    if (ahead == 0) Fl::check();
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    advanceClock(due ? static_cast<uint32_t>(ahead) : static_cast<uint32_t>(std::min<long long>(waited, ahead)));
+    advanceClock(static_cast<uint32_t>(std::min<long long>(waited, ahead)));
 }
 
 void FltkDisplay::processMessages() {
@@ -250,9 +225,7 @@ Fl_Window* FltkDisplay::boxWindow() const { return m_boxes.empty() ? nullptr : m
 
 void FltkDisplay::takePicture(Fl_Window& window, const std::string& name) {
     if (m_pictureFolder.empty()) return;
-    char number[24];
-    std::snprintf(number, sizeof number, "%04llu", static_cast<unsigned long long>(win::nextSequenceNumber()));
-    const std::string path = m_pictureFolder + "/" + number + "-" + fileNamePart(name) + ".png";
+    const std::string path = nextPicturePath(m_pictureFolder, name);
     if (win::writeWholeFile(path, encodePng(capture(window)))) m_pictures.push_back(path);
 }
 

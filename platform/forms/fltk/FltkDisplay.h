@@ -5,8 +5,9 @@
 // or any shown form when none is modal) at the model's next wait for the
 // user, or in ProcessMessages; so model code never runs inside the
 // toolkit's event handling, and the model's loops stay the only loops.
-// Waiting is the toolkit's: a wait for a timer is a toolkit timeout, after
-// which the machine's clock moves by the time waited.
+// Waiting is the toolkit's, on the real clock: a wait for a timer ends at
+// its due time, input or not, and the machine's clock moves by the time
+// waited; for a person the machine's sleeps are real too.
 //
 // With a scripted user the script decides every wait as in the headless
 // back end, and the windows show what it does.  SETUP_SCREENSHOTS names a

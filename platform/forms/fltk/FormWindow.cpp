@@ -131,6 +131,11 @@ void FormWindow::syncFocus() {
     }
 }
 
+bool FormWindow::focusedViewOwnsKey(uint16_t key, TShiftState shift) {
+    const auto found = m_views.find(m_form.ActiveControl);
+    return found != m_views.end() && found->second->control.CanTakeInput() && found->second->ownKey(key, shift);
+}
+
 void FormWindow::showAs(bool modal) {
     clear_flag(MODAL | NON_MODAL);
     if (modal) set_modal();
@@ -161,8 +166,10 @@ void FormWindow::postKey() {
     const std::optional<uint16_t> key = virtualKey(Fl::event_key());
     if (!key) return;
     const TShiftState shift = shiftState(Fl::event_state());
-    TForm* form = &m_form;
-    post([form, code = *key, shift] { form->DispatchKey(code, shift); });
+    // Decided when the model has taken the keys before: the focus may move.
+    post([this, code = *key, shift] {
+        if (!focusedViewOwnsKey(code, shift)) m_form.DispatchKey(code, shift);
+    });
 }
 
 int FormWindow::handle(int event) {

@@ -40,6 +40,7 @@ private:
     void syncChildren(TWinControl& parent, Fl_Group& group, int originX, int originY, std::set<View*>& seen);
     void dropViewsNotIn(const std::set<View*>& seen);
     void syncFocus();
+    bool focusedViewOwnsKey(uint16_t key, TShiftState shift);
 
     FltkDisplay& m_display;
     TForm& m_form;

@@ -168,15 +168,13 @@ public:
     DirectoryListView(TDirectoryListBox& list, Input& input) : ListView(list, input), m_list(list) {}
 
     void sync() override {
-        if (m_list.Directory() == m_shownDirectory) return;
-        m_shownDirectory = m_list.Directory();
-        m_entries = m_list.Entries();
-        // "C:\A\B" has the entries C:\, C:\A and C:\A\B before its sub-directories.
-        const std::size_t components =
-            m_shownDirectory.size() <= 3 ? 0 : 1 + std::count(m_shownDirectory.begin() + 3, m_shownDirectory.end(), '\\');
-        m_opened = std::min(static_cast<int>(components) + 1, count());
-        m_selected = m_opened - 1;
-        ensureVisible(m_selected);
+        if (m_list.Directory() != m_shownDirectory) {
+            m_shownDirectory = m_list.Directory();
+            m_entries = m_list.Entries();
+            m_opened = std::min(m_list.OpenedEntries(), count());
+            m_selected = -2;
+        }
+        if (m_list.ItemIndex() != m_selected) ensureVisible(m_selected = m_list.ItemIndex());
     }
 
 protected:
@@ -189,17 +187,18 @@ protected:
         drawFolder(ix, y + (h - 10) / 2, index < m_opened);
         const std::string& path = m_entries[index];
         const std::string name = index == 0 ? path : path.substr(path.rfind('\\') + 1);
-        drawItemText(name, chooseFont(m_list.EffectiveFont()), ix + 16, y, w - (ix + 16 - x), h, index == m_selected,
-                     hasFocus(m_list));
+        drawItemText(name, chooseFont(m_list.EffectiveFont()), ix + 16, y, w - (ix + 16 - x), h,
+                     index == m_list.ItemIndex(), hasFocus(m_list));
     }
 
+    // A click selects the entry, a double click opens it too.
     void pushed(int index, int, bool doubleClick) override {
-        m_selected = index;
-        redraw();
-        if (!doubleClick) return;
         TDirectoryListBox* list = &m_list;
         const std::string path = m_entries[index];
-        m_input.post([list, path] { list->OpenEntry(path); });
+        m_input.post([list, index, path, doubleClick] {
+            list->SetItemIndex(index);
+            if (doubleClick) list->OpenEntry(path);
+        });
     }
 
 private:
@@ -215,8 +214,8 @@ private:
     TDirectoryListBox& m_list;
     std::string m_shownDirectory;
     std::vector<std::string> m_entries;
-    int m_opened = 0;  // the root, the ancestors and the directory itself
-    int m_selected = -1;
+    int m_opened = 0;     // the root, the ancestors and the directory itself
+    int m_selected = -2;  // the selection scrolled into sight last
 };
 
 }  // namespace

@@ -251,13 +251,22 @@ public:
         textfont(font.face);
         textsize(font.size);
         textcolor(toFlColor(m_memo.EffectiveFont().Color));
-        wrap_mode(m_memo.WordWrap ? WRAP_AT_BOUNDS : WRAP_NONE, 0);
         scrollbar_width(m_memo.ScrollBars == ssNone ? 0 : Fl::scrollbar_size());
+        // Lines wrap left of the vertical bar whether it is needed or not.
+        const int barWidth = showsVerticalBar() ? scrollbar_width() : 0;
+        wrap_mode(m_memo.WordWrap ? WRAP_AT_PIXEL : WRAP_NONE, w() - Fl::box_dw(box()) - barWidth - 2 * kTextMargin);
         const std::string text = joinLines(*m_memo.Lines);
         if (text != m_shown) {
             m_shown = text;
             m_buffer->text(toUtf8(text).c_str());
         }
+    }
+
+    // A memo with a vertical scroll bar always shows it, disabled while the
+    // text fits; the toolkit shows its own only when the text does not.
+    void draw() override {
+        Fl_Text_Editor::draw();
+        if (showsVerticalBar() && !mVScrollBar->visible()) drawDisabledBar();
     }
 
     int handle(int event) override {
@@ -278,6 +287,22 @@ public:
     }
 
 private:
+    static constexpr int kTextMargin = 3;  // the toolkit's own, left and right of the text
+
+    bool showsVerticalBar() const { return m_memo.ScrollBars == ssVertical || m_memo.ScrollBars == ssBoth; }
+
+    void drawDisabledBar() {
+        const int bw = scrollbar_width();
+        const int bx = x() + w() - Fl::box_dx(box()) - bw, by = y() + Fl::box_dy(box());
+        const int bh = h() - Fl::box_dh(box()) - (mHScrollBar->visible() ? mHScrollBar->h() : 0);
+        fl_draw_box(FL_FLAT_BOX, bx, by, bw, bh, fl_lighter(FL_BACKGROUND_COLOR));
+        const Fl_Color arrow = fl_inactive(FL_FOREGROUND_COLOR);
+        fl_draw_box(FL_UP_BOX, bx, by, bw, bw, FL_BACKGROUND_COLOR);
+        fl_draw_symbol("@8>", bx + 4, by + 4, bw - 8, bw - 8, arrow);
+        fl_draw_box(FL_UP_BOX, bx, by + bh - bw, bw, bw, FL_BACKGROUND_COLOR);
+        fl_draw_symbol("@2>", bx + 4, by + bh - bw + 4, bw - 8, bw - 8, arrow);
+    }
+
     int takeText(int handled) {
         char* raw = m_buffer->text();
         const std::string text = toCp1252(raw);
@@ -316,6 +341,27 @@ public:
         textsize(font.size);
         // The item texts ask the machine about every drive: only when the drive changed.
         if (m_box.Drive() != m_shownDrive) fill();
+    }
+
+    void draw() override {
+        Fl_Choice::draw();
+        if (!hasFocus(m_box)) return;
+        // The focus frame around the drive's text, left of the arrow button.
+        const int inset = Fl::box_dx(FL_DOWN_BOX) + 1;
+        const int arrow = std::min(h() - 2 * Fl::box_dy(FL_DOWN_BOX), 20);
+        fl_color(FL_BLACK);
+        fl_line_style(FL_DOT);
+        fl_rect(x() + inset, y() + inset, w() - arrow - 2 * inset - 1, h() - 2 * inset);
+        fl_line_style(0);
+    }
+
+    // Alt+Down or Alt+Up opens the list, as a click on the arrow does.
+    bool ownKey(uint16_t key, TShiftState shift) override {
+        if (!shift.Contains(ssAlt) || (key != VK_DOWN && key != VK_UP)) return false;
+        fill();
+        const Fl_Menu_Item* item = menu()->pulldown(x(), y(), w(), h(), mvalue(), this);
+        if (item) picked(item);
+        return true;
     }
 
     int handle(int event) override {

@@ -51,6 +51,9 @@ public:
     virtual bool editsText() const { return false; }
     // The model moved the focus to this control.
     virtual void focused() {}
+    // A key that the view handles itself, before the model's dispatch, while
+    // its control has the focus (a drop-down list opening); true when it did.
+    virtual bool ownKey(uint16_t /*key*/, TShiftState /*shift*/) { return false; }
 
     TControl& control;
 };

@@ -8,6 +8,10 @@
 #include <thread>
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace win::host {
 namespace {
 
@@ -200,6 +204,10 @@ void exitProcess(int code) {
     const std::vector<void (*)(int)> hooks = host::exitHooks();
     for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) (*it)(code);
     std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+    // _exit skips the leak check that a sanitized build runs at exit.
+    __lsan_do_leak_check();
+#endif
     ::_exit(code);
 }
 

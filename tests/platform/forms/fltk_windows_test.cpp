@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 
 namespace formstest {
 namespace {
@@ -126,6 +127,33 @@ TEST_F(FltkTest, TypingGoesIntoTheFocusedEditAsWindows1252) {
                       [&] { clickOn(widgetOf(*page->cmdNext)); }});
     EXPECT_EQ(page->ShowModal(), 1);
     EXPECT_EQ(edit->Text, "C:\\\xE4@");
+}
+
+// A single click selects a directory and Return opens it; arrows move the
+// selection; the edit field follows what is opened.
+TEST_F(FltkTest, DirectoryListOpensTheClickedOrArrowedEntryOnReturn) {
+    std::filesystem::create_directories(driveC() + "/DATA/SUB");
+    useRealWindows();
+    auto* page = new FramePage(Application, "frmDirSelect", true);
+    auto* list = page->place<TDirectoryListBox>(page, "dlbDir", 221, 114, 396, 219);
+    auto* edit = page->place<TEdit>(page, "edDir", 221, 390, 396, 21);
+    list->OnChange = [&](TObject*) { edit->Text = list->Directory(); };
+    list->SetDirectory("C:\\DATA");
+    const auto row = [&](int index) { return 2 + 16 * index + 8; };
+    std::vector<std::string> seen;
+    const auto see = [&] { seen.push_back(edit->Text); };
+    whenShown({[&] { clickOn(widgetOf(*list), 40, row(2)); },  // C:\DATA\SUB, selected only
+               see,
+               [&] { pressKey(windowOf(*page), FL_Enter); },
+               see,
+               [&] { pressKey(windowOf(*page), FL_Up); },
+               [&] { pressKey(windowOf(*page), FL_Up); },
+               [&] { pressKey(windowOf(*page), FL_Down); },
+               [&] { pressKey(windowOf(*page), FL_Enter); },  // C:\DATA
+               see,
+               [&] { clickOn(widgetOf(*page->cmdNext)); }});
+    EXPECT_EQ(page->ShowModal(), 1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"C:\\DATA", "C:\\DATA\\SUB", "C:\\DATA"}));
 }
 
 // --------------------------------------------------------------- clicks

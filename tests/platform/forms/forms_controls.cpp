@@ -120,6 +120,56 @@ TEST_F(DriveAndDirectoryTest, OpeningEntriesBySubDirectoryParentAndFullPath) {
     EXPECT_EQ(list->Directory(), "D:\\WORK");
 }
 
+// Up and Down only select; Return opens the selection, and the list then
+// selects the directory it opened.
+TEST_F(DriveAndDirectoryTest, DirectoryListIsWalkedByKeys) {
+    auto* list = new TDirectoryListBox(page);
+    list->SetDirectory("C:\\DATA");
+    std::vector<std::string> opened;
+    list->OnChange = [&](TObject*) { opened.push_back(list->Directory()); };
+    const auto press = [&](uint16_t key) { EXPECT_TRUE(list->DefaultKey(key, {})); };
+
+    EXPECT_EQ(list->ItemIndex(), 1);  // C:\, then C:\DATA
+    press(VK_DOWN);
+    press(VK_DOWN);  // stays on the last entry, C:\DATA\SUB
+    EXPECT_EQ(list->ItemIndex(), 2);
+    EXPECT_TRUE(opened.empty());
+    press(VK_RETURN);
+    EXPECT_EQ(list->ItemIndex(), 2);  // C:\, C:\DATA, C:\DATA\SUB
+    for (int i = 0; i < 4; ++i) press(VK_UP);
+    EXPECT_EQ(list->ItemIndex(), 0);
+    press(VK_RETURN);
+    EXPECT_EQ(opened, (std::vector<std::string>{"C:\\DATA\\SUB", "C:\\"}));
+    EXPECT_EQ(list->ItemIndex(), 0);
+    EXPECT_FALSE(list->DefaultKey(VK_TAB, {}));
+}
+
+TEST_F(DriveAndDirectoryTest, DriveBoxChoosesTheNeighbouringDriveByArrows) {
+    auto* box = new TDriveComboBox(page);
+    box->SetDrive('C');
+    std::vector<char> events;
+    box->OnChange = [&](TObject*) { events.push_back(box->Drive()); };
+    for (uint16_t key : {VK_UP, VK_DOWN, VK_DOWN, VK_UP}) EXPECT_TRUE(box->DefaultKey(key, {}));
+    EXPECT_EQ(events, (std::vector<char>{'D', 'C'}));  // no drive before C: or after D:
+    EXPECT_FALSE(box->DefaultKey(VK_DOWN, {ssAlt})) << "Alt+Down opens the list, in the display";
+}
+
+// A drive's remembered directory that went meanwhile: the list lands on
+// its nearest ancestor that still exists, without an error.
+TEST_F(DriveAndDirectoryTest, DriveWhoseDirectoryWentLandsOnItsNearestAncestor) {
+    auto* list = new TDirectoryListBox(page);
+    for (const auto& [gone, expected] : {std::pair{"drives/D/WORK/OLD/X", "D:\\WORK\\OLD"},
+                                         std::pair{"drives/D/WORK", "D:\\"}}) {
+        std::filesystem::create_directories(machineDir + "/drives/D/WORK/OLD/X");
+        list->SetDirectory("D:\\WORK\\OLD\\X");
+        list->SetDirectory("C:\\DATA");
+        std::filesystem::remove_all(machineDir + "/" + gone);
+        list->SetDrive('D');
+        EXPECT_EQ(list->Directory(), expected);
+        EXPECT_EQ(win::currentDirectory(), expected);
+    }
+}
+
 // ------------------------------------------------------------ check list
 class CheckListTest : public FormsTest {
 protected:

@@ -159,5 +159,27 @@ TEST_F(TabOrderTest, SynthesisedKeysArriveAfterTheKeyBeforeTheNextStep) {
     EXPECT_EQ(seen, (std::vector<std::string>{down, tab, up, "Shift+" + tab, ret, tab, std::to_string(VK_F1)}));
 }
 
+// A licence page: memo, Cancel, Next (disabled), "Ja", whose click enables
+// Next and disables "Ja" itself.  The focus leaves the disabled button for
+// the next control in tab order, wrapping to the memo: Tab, Tab then
+// reaches Next, and Space on it ends the page.
+TEST_F(FormsTest, FocusLeavesAButtonThatDisabledItself) {
+    useScript("page frmLicence\nkey Tab\nkey Tab\nkey Space\nkey Tab\nkey Tab\nkey Space\n");
+    auto* page = new TForm(Application);
+    page->Name = "frmLicence";
+    addControl<TMemo>(*page, "memLicence");
+    addButton(*page, "cmdCancel", "&Abbruch", -1000);
+    TButton* next = addButton(*page, "cmdNext", "&Weiter", 1);
+    next->Enabled = false;
+    TButton* ja = addButton(*page, "cmdJa", "Ja", 0);
+    ja->OnClick = [&](TObject*) {
+        next->Enabled = true;
+        ja->Enabled = false;
+    };
+    // Were the focus left on "Ja", Tab, Tab would rest on Cancel.
+    EXPECT_EQ(page->ShowModal(), 1);
+    EXPECT_EQ(page->ActiveControl, next);
+}
+
 }  // namespace
 }  // namespace formstest

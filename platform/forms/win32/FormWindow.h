@@ -1,0 +1,99 @@
+// The native window of one form: the system's controls for the model's
+// windowed controls, kept in step with the model; the form and its panels
+// paint labels, pictures and panel captions themselves.  What the user does
+// in these windows is posted to the display as user actions on the model.
+#pragma once
+
+#include "Api.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace forms::win32 {
+
+class Win32Display;
+
+class FormWindow {
+public:
+    // Once, before the first window.
+    static void registerClasses();
+
+    FormWindow(Win32Display& display, TForm& form);
+    ~FormWindow();
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    HWND hwnd() const { return m_hwnd; }
+    TForm& form() const { return m_form; }
+
+    // Takes everything from the model: caption, size, controls, contents.
+    void sync();
+    // Placed as the design says, shown on top and painted at once.
+    void show();
+    void hide();
+    bool shown() const;
+    // Paints what is invalid now, without taking any input.
+    void paintNow();
+    // Gives the keyboard focus to the model's active control.
+    void syncFocus();
+    // The control of one of this form's native windows; nullptr for the
+    // form's own window and for windows not of this form.
+    TControl* controlOf(HWND hwnd) const;
+
+private:
+    // What a windowed control's native window shows now.
+    struct Native {
+        HWND hwnd = nullptr;
+        std::string text;
+        std::vector<std::string> items;  // list and combo box lines
+        std::vector<std::string> entries;  // directory list: the full path of each line
+        std::vector<bool> checks;
+        int selected = -2;
+        int min = 0, max = -1, position = -1;
+        HFONT font = nullptr;
+        bool visible = false;
+        bool enabled = true;
+        RECT place{};
+        std::string look;  // containers: what their painting shows
+    };
+    struct Bitmap {
+        int width = 0, height = 0;
+        std::vector<unsigned char> bgra;
+    };
+
+    static LRESULT CALLBACK containerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK checkListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR self);
+    LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    TWinControl* containerOf(HWND hwnd) const;
+
+    HWND create(TWinControl& control, HWND parent);
+    void syncChildren(TWinControl& parent, HWND parentWindow, std::string& shownLook);
+    void syncWindow(TWinControl& control, Native& native);
+    void syncContent(TWinControl& control, Native& native);
+    void syncList(HWND hwnd, Native& native, const std::vector<std::string>& items, bool combo);
+    void showRichText(HWND hwnd, const TRichEdit& rich);
+
+    void paint(TWinControl& container, HWND hwnd);
+    void drawImage(HDC dc, const TImage& image);
+    Bitmap& bitmapOf(const TImage& image);
+    void drawCheckItem(const DRAWITEMSTRUCT& item);
+    void command(HWND child, int code);
+    void pressCheckList(HWND hwnd, int x, int y);
+    void post(std::function<void()> action);
+
+    Win32Display& m_display;
+    TForm& m_form;
+    HWND m_hwnd = nullptr;
+    std::map<const TControl*, Native> m_natives;
+    std::map<HWND, TControl*> m_controls;
+    std::map<const TImage*, Bitmap> m_bitmaps;
+    std::string m_caption;
+    std::string m_formLook;
+    int m_nextId = 100;
+    bool m_syncing = false;  // notifications of our own changes are not the user's
+    bool m_closing = false;
+};
+
+}  // namespace forms::win32

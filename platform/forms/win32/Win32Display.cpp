@@ -1,0 +1,299 @@
+#include "Win32Display.h"
+
+#include "Capture.h"
+#include "CreateDisplay.h"
+#include "FormWindow.h"
+#include "Win.h"
+#include "picture/PictureFiles.h"
+
+#include <algorithm>
+
+namespace forms::win32 {
+
+namespace {
+
+// What the helper thread of a native box does while the box is open.
+struct BoxWatch {
+    DWORD thread;     // the GUI thread, which owns the box
+    bool picture;     // take its picture
+    int click;        // the button to click, 0 for none
+    std::string png;  // the picture taken
+};
+
+BOOL CALLBACK findBox(HWND hwnd, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    if (std::string(name) != "#32770" || !IsWindowVisible(hwnd)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+// Waits (at most ten seconds) for the box to be on the screen, lets it
+// paint, takes its picture, then clicks its button.
+DWORD WINAPI watchBox(void* parameter) {
+    auto& watch = *static_cast<BoxWatch*>(parameter);
+    HWND box = nullptr;
+    for (int tries = 0; !box && tries < 500; ++tries) {
+        EnumThreadWindows(watch.thread, findBox, reinterpret_cast<LPARAM>(&box));
+        if (!box) Sleep(20);
+    }
+    if (!box) return 1;
+    Sleep(200);
+    if (watch.picture) watch.png = capturePng(box);
+    if (watch.click) {
+        if (HWND button = GetDlgItem(box, watch.click))
+            PostMessageA(button, BM_CLICK, 0, 0);
+        else
+            PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(watch.click), 0);
+    }
+    return 0;
+}
+
+bool isModifier(WPARAM key) {
+    return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || key == VK_LSHIFT || key == VK_RSHIFT ||
+           key == VK_LCONTROL || key == VK_RCONTROL || key == VK_LMENU || key == VK_RMENU;
+}
+
+// Keys that an edit field uses itself; the model has every other key.
+bool editingKey(const TControl* focused, WPARAM key) {
+    const bool functionKey = key >= VK_F1 && key <= VK_F24;
+    if (dynamic_cast<const TMemo*>(focused)) return key != VK_TAB && key != VK_ESCAPE && !functionKey;
+    if (dynamic_cast<const TEdit*>(focused))
+        return key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE && key != VK_UP && key != VK_DOWN && !functionKey;
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<DisplayBackEnd> createDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser) {
+    return std::make_unique<Win32Display>(std::move(scriptedUser), pictureFolderFromEnvironment());
+}
+
+Win32Display::Win32Display(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder)
+    : m_user(std::move(scriptedUser)), m_pictureFolder(std::move(pictureFolder)) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    LoadLibraryA("riched20.dll");
+    FormWindow::registerClasses();
+}
+
+Win32Display::~Win32Display() = default;
+
+// ------------------------------------------------------------- windows
+FormWindow& Win32Display::windowFor(TForm& form) {
+    std::unique_ptr<FormWindow>& window = m_windows[&form];
+    if (!window) window = std::make_unique<FormWindow>(*this, form);
+    return *window;
+}
+
+FormWindow* Win32Display::windowOf(HWND hwnd) const {
+    HWND root = GetAncestor(hwnd, GA_ROOT);
+    for (const auto& [form, window] : m_windows)
+        if (window->hwnd() == root) return window.get();
+    return nullptr;
+}
+
+void Win32Display::syncWindows() {
+    for (auto& [form, window] : m_windows)
+        if (window->shown()) window->sync();
+    // The window that takes input has the keyboard.
+    const void* inner = m_modal.empty() ? nullptr : m_modal.back();
+    for (auto& [form, window] : m_windows)
+        if (window->shown() && (inner == form || (!inner && window->hwnd() == GetForegroundWindow())))
+            window->syncFocus();
+    m_focusSeen = GetFocus();
+}
+
+void Win32Display::formShown(TForm& form, bool modal) {
+    FormWindow& window = windowFor(form);
+    if (modal) m_modal.push_back(&form);
+    window.sync();
+    window.show();
+    window.syncFocus();
+    takePicture(window.hwnd(), form.Name);
+    if (m_user) m_user->formShown(form, modal);
+}
+
+void Win32Display::formHidden(TForm& form) {
+    windowFor(form).hide();
+    if (m_user) m_user->formHidden(form);
+}
+
+void Win32Display::modalEnded(TForm& form, int result) {
+    std::erase(m_modal, static_cast<const void*>(&form));
+    windowFor(form).hide();
+    if (m_user) m_user->modalEnded(form, result);
+}
+
+void Win32Display::boxOpened(BoxRequest& box) {
+    m_modal.push_back(&box);
+    if (m_user) m_user->boxOpened(box);
+}
+
+void Win32Display::boxClosed(BoxRequest& box) {
+    std::erase(m_modal, static_cast<const void*>(&box));
+    if (!m_user) return;
+    // The script has answered: the native box shows, and gets, that answer.
+    showBox(box, box.Result);
+    m_user->boxClosed(box);
+}
+
+void Win32Display::repaint(TControl& control) {
+    TForm* form = control.ParentForm();
+    const auto found = form ? m_windows.find(form) : m_windows.end();
+    if (found == m_windows.end() || !found->second->shown()) return;
+    found->second->sync();
+    found->second->paintNow();
+}
+
+// The system has beeped already (MessageBeep goes to the layer).
+void Win32Display::beep() {
+    if (m_user) m_user->beep();
+}
+
+// ---------------------------------------------------------------- boxes
+HWND Win32Display::boxOwner() const {
+    for (auto it = m_modal.rbegin(); it != m_modal.rend(); ++it)
+        for (const auto& [form, window] : m_windows)
+            if (form == *it && window->shown()) return window->hwnd();
+    for (const auto& [form, window] : m_windows)
+        if (window->shown()) return window->hwnd();
+    return nullptr;
+}
+
+int Win32Display::showBox(const BoxRequest& box, int click) {
+    HWND owner = boxOwner();
+    UINT style = static_cast<UINT>(box.SimpleDialog ? MB_OK : box.Style) | MB_SETFOREGROUND;
+    if (!owner) style |= MB_TASKMODAL;
+    BoxWatch watch{GetCurrentThreadId(), !m_pictureFolder.empty(), click, {}};
+    HANDLE thread = watch.picture || click ? CreateThread(nullptr, 0, watchBox, &watch, 0, nullptr) : nullptr;
+    if (click && !thread) return click;  // nobody could click it
+    const int result = MessageBoxA(owner, box.Text.c_str(), box.Caption.c_str(), style);
+    if (thread) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+    if (!watch.png.empty())
+        win::writeWholeFile(nextPicturePath(m_pictureFolder, box.SimpleDialog ? "message" : "box"), watch.png);
+    return result;
+}
+
+// ---------------------------------------------------------------- input
+void Win32Display::post(const void* target, std::function<void()> action) {
+    m_posted.push_back({target, std::move(action)});
+}
+
+bool Win32Display::takesInput(const void* target) const {
+    if (!m_modal.empty()) return m_modal.back() == target;
+    const auto found = std::find_if(m_windows.begin(), m_windows.end(),
+                                    [&](const auto& entry) { return entry.first == target; });
+    return found != m_windows.end() && found->second->shown();
+}
+
+bool Win32Display::runPosted() {
+    while (!m_posted.empty()) {
+        Posted posted = std::move(m_posted.front());
+        m_posted.pop_front();
+        if (!takesInput(posted.target)) continue;  // its window no longer takes input
+        posted.action();
+        syncWindows();
+        return true;
+    }
+    return false;
+}
+
+bool Win32Display::keyForModel(const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+    FormWindow* window = windowOf(message.hwnd);
+    if (!window || isModifier(message.wParam)) return false;
+    TShiftState shift;
+    if (GetKeyState(VK_SHIFT) < 0) shift << ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) shift << ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) shift << ssAlt;
+    if (!shift.Contains(ssAlt) && editingKey(window->controlOf(message.hwnd), message.wParam)) return false;
+    TForm* form = &window->form();
+    const auto key = static_cast<uint16_t>(message.wParam);
+    post(form, [form, key, shift] { form->DispatchKey(key, shift); });
+    return true;
+}
+
+// A click that moved the keyboard focus moves the model's focus too.
+void Win32Display::noticeFocus() {
+    HWND focus = GetFocus();
+    if (focus == m_focusSeen) return;
+    m_focusSeen = focus;
+    FormWindow* window = windowOf(focus);
+    auto* control = window ? dynamic_cast<TWinControl*>(window->controlOf(focus)) : nullptr;
+    if (control && control != window->form().ActiveControl) post(&window->form(), [control] { control->SetFocus(); });
+}
+
+void Win32Display::handle(MSG& message) {
+    if (keyForModel(message)) return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    if (!m_user) noticeFocus();
+}
+
+bool Win32Display::pump(UINT_PTR timer) {
+    bool due = false;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (timer && message.message == WM_TIMER && !message.hwnd && message.wParam == timer)
+            due = true;
+        else
+            handle(message);
+    }
+    return !due;
+}
+
+void Win32Display::waitForUser(std::optional<uint32_t> timerDue) {
+    const int32_t ahead = timerDue ? std::max<int32_t>(static_cast<int32_t>(*timerDue - win::tickCount()), 0) : 0;
+    if (timerDue && ahead == 0) {
+        pump();
+        return;
+    }
+    const UINT_PTR timer = timerDue ? SetTimer(nullptr, 0, static_cast<UINT>(ahead), nullptr) : 0;
+    MSG message;
+    while (m_posted.empty() && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (timer && message.message == WM_TIMER && !message.hwnd && message.wParam == timer) break;
+        handle(message);
+    }
+    if (timer) KillTimer(nullptr, timer);
+}
+
+void Win32Display::waitForInput(TForm* form, BoxRequest* box, std::optional<uint32_t> timerDue) {
+    syncWindows();
+    if (m_user) {
+        pump();
+        m_posted.clear();  // the script is the only user
+        m_user->waitForInput(form, box, timerDue);
+        syncWindows();
+        return;
+    }
+    if (box) {
+        box->Result = showBox(*box, 0);
+        return;
+    }
+    if (runPosted()) return;
+    waitForUser(timerDue);
+    runPosted();
+}
+
+void Win32Display::processMessages() {
+    pump();
+    if (m_user) {
+        m_posted.clear();
+        return;
+    }
+    while (runPosted()) {
+    }
+}
+
+void Win32Display::takePicture(HWND window, const std::string& name) {
+    if (m_pictureFolder.empty()) return;
+    pump();
+    const std::string png = capturePng(window);
+    if (!png.empty()) win::writeWholeFile(nextPicturePath(m_pictureFolder, name), png);
+}
+
+}  // namespace forms::win32

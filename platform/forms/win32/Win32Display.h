@@ -1,0 +1,85 @@
+// The Windows display back end: native windows drawn from the forms model.
+//
+// Every form is a top-level window of its design size and caption; every
+// windowed control the system's own control (button, edit, list box, combo
+// box, progress bar, rich edit), and labels, pictures and panel captions are
+// painted by their container, as the class library does.  What the user
+// does in a window becomes a user action, posted here and run on the model
+// when that window takes input, at the model's next wait for the user or in
+// ProcessMessages: model code never runs inside a window procedure, and the
+// model's loops stay the only loops.  Keys go to the model's dispatch
+// (focus, Tab order, default button, mnemonics, key preview); only the
+// editing keys of edit fields stay with the native control.  Waiting is the
+// Windows message loop's, with a thread timer for the model's next timer.
+// Boxes are the system's MessageBoxA.
+//
+// With a scripted user the script decides every wait as in the headless
+// back end and the windows show what it does; a box is shown natively once
+// the script has answered it, and answered by a click on its own button.
+// SETUP_SCREENSHOTS names a folder that receives a PNG picture of every
+// page and box as it is shown ("NNNN-NAME.png").
+#pragma once
+
+#include "Api.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace forms::win32 {
+
+class FormWindow;
+
+class Win32Display : public DisplayBackEnd {
+public:
+    Win32Display(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder);
+    ~Win32Display() override;
+
+    void formShown(TForm& form, bool modal) override;
+    void formHidden(TForm& form) override;
+    void modalEnded(TForm& form, int result) override;
+    void boxOpened(BoxRequest& box) override;
+    void boxClosed(BoxRequest& box) override;
+    void waitForInput(TForm* form, BoxRequest* box, std::optional<uint32_t> timerDue) override;
+    void processMessages() override;
+    void repaint(TControl& control) override;
+    void beep() override;
+
+    // A user action from the window of `target` (a form).
+    void post(const void* target, std::function<void()> action);
+
+private:
+    FormWindow& windowFor(TForm& form);
+    FormWindow* windowOf(HWND hwnd) const;
+    void syncWindows();
+    bool takesInput(const void* target) const;
+    bool runPosted();
+    // Every message waiting now; false when WM_TIMER of `timer` came.
+    bool pump(UINT_PTR timer = 0);
+    // One message: a key for the model, or the native window's.
+    void handle(MSG& message);
+    bool keyForModel(const MSG& message);
+    void noticeFocus();
+    void waitForUser(std::optional<uint32_t> timerDue);
+    // The native box; with `click` set, clicked by the program itself.
+    int showBox(const BoxRequest& box, int click);
+    HWND boxOwner() const;
+    void takePicture(HWND window, const std::string& name);
+
+    struct Posted {
+        const void* target;
+        std::function<void()> action;
+    };
+
+    std::unique_ptr<DisplayBackEnd> m_user;  // the scripted user, or nullptr for a person
+    std::map<const TForm*, std::unique_ptr<FormWindow>> m_windows;
+    std::vector<const void*> m_modal;  // modal forms and boxes, innermost last
+    std::deque<Posted> m_posted;
+    std::string m_pictureFolder;
+    HWND m_focusSeen = nullptr;
+};
+
+}  // namespace forms::win32

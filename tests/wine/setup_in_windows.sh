@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# setup.exe in native windows under Wine, on the demo medium, each run in a
+# fresh prefix with the medium in C:\medium:
+#   1. the scripted walk, headless;
+#   2. the same walk driving the native windows, with a picture of every
+#      page and box: the same transcript, exit code and installed files;
+#   3. a person by real X input (xdotool, mouse and keys), no script: the
+#      same installed files.
+# Needs an X server without a window manager (DISPLAY).
+# usage: setup_in_windows.sh SETUP_EXE MEDIUM_DIR WALK_SCRIPT WORK_DIR
+set -euo pipefail
+exe=$1 medium=$2 walk=$3 work=$4
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+rm -rf "$work"
+mkdir -p "$work"
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Without a window manager a managed window waits seconds when it closes:
+# the prefix makes Wine's windows unmanaged.
+new_prefix() {
+  local prefix=$work/$1
+  WINEPREFIX=$prefix DISPLAY= wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  WINEPREFIX=$prefix wineserver -w
+  mkdir -p "$prefix/drive_c/medium"
+  cp -r "$medium"/. "$exe" "$prefix/drive_c/medium/"
+}
+
+# setup.exe in prefix $1 with the environment assignments that follow.
+run_setup() {
+  local prefix=$work/$1
+  shift
+  (cd "$prefix/drive_c/medium" && env WINEPREFIX="$prefix" "$@" timeout 300 wine 'C:\medium\setup.exe')
+}
+
+walk_windows="Z:${walk//\//\\}"
+new_prefix headless &
+new_prefix windows &
+new_prefix person &
+wait
+
+# ---- 1 and 2: the scripted walk, headless and in native windows
+code_headless=0
+run_setup headless DISPLAY= SETUP_SCRIPT="$walk_windows" SETUP_TRANSCRIPT='C:\transcript.txt' || code_headless=$?
+code_windows=0
+run_setup windows SETUP_UI=win32 SETUP_SCRIPT="$walk_windows" SETUP_TRANSCRIPT='C:\transcript.txt' \
+  SETUP_SCREENSHOTS='C:\pictures' || code_windows=$?
+[ "$code_headless" -eq 0 ] || fail "the headless walk ended with exit code $code_headless"
+[ "$code_windows" -eq 0 ] || fail "the walk in native windows ended with exit code $code_windows"
+# The pictures take numbers of the transcript's counter: only the numbers differ.
+strip_numbers() { sed 's/^[0-9]* //' "$1"; }
+diff <(strip_numbers "$work/headless/drive_c/transcript.txt") <(strip_numbers "$work/windows/drive_c/transcript.txt") ||
+  fail "the walk in native windows saw other things than the headless walk"
+diff -r "$work/headless/drive_c/Brimlund" "$work/windows/drive_c/Brimlund" ||
+  fail "the walk in native windows installed other files"
+
+# One picture of each page and box as it was shown, the whole window on it.
+pictures=$work/windows/drive_c/pictures
+shown=$(grep -cE '^[0-9]+ (show|box|message) ' "$work/windows/drive_c/transcript.txt")
+taken=$(find "$pictures" -name '*.png' | wc -l)
+[ "$shown" -eq "$taken" ] || fail "$shown pages and boxes shown, $taken pictures taken"
+for page in $(sed -nE 's/^[0-9]+ show ([A-Za-z]+) .*/\1/p' "$work/windows/drive_c/transcript.txt"); do
+  picture=$(find "$pictures" -name "*-$page.png" | head -1)
+  [ -n "$picture" ] || fail "no picture of $page"
+  file "$picture" | grep -qE 'PNG image data, 6[89][0-9] x (49[0-9]|5[0-9][0-9])' ||
+    fail "$picture is not a picture of a page's window: $(file -b "$picture")"
+done
+echo "walk in native windows: same transcript, exit code and files as headless; $taken pictures"
+
+# The walk once more over that installation: the system's own box asks about
+# the existing program directory, is pictured and answered by its Yes button.
+sed '/^text edDir/{n;a\
+box Yes
+}' "$walk" >"$work/again.script"
+code_again=0
+run_setup windows SETUP_UI=win32 SETUP_SCRIPT="Z:${work//\//\\}\\again.script" SETUP_TRANSCRIPT='C:\again.txt' \
+  SETUP_SCREENSHOTS='C:\again' || code_again=$?
+[ "$code_again" -eq 0 ] || fail "the walk over the installation ended with exit code $code_again"
+grep -q ' box style=36 .* answer=Yes$' "$work/windows/drive_c/again.txt" || fail "the box was not answered"
+file "$(find "$work/windows/drive_c/again" -name '*-box.png')" | grep -q 'PNG image data' || fail "no picture of the box"
+echo "native box pictured and answered by its own button"
+
+# ---- 3: a person, by real input events
+person=$work/person
+trap 'WINEPREFIX=$person wineserver -k 2>/dev/null || true' EXIT
+run_setup person SETUP_SCREENSHOTS='C:\pictures' >"$work/person.log" 2>&1 &
+setup_pid=$!
+# A page is on the screen once its picture is written.
+wait_for_page() {
+  for _ in $(seq 600); do
+    picture=$(find "$person/drive_c/pictures" -name "*-$1.png" 2>/dev/null | sort | tail -1 || true)
+    if [ -n "$picture" ]; then
+      sleep 0.5
+      return 0
+    fi
+    kill -0 "$setup_pid" 2>/dev/null || fail "setup.exe ended before $1 was shown"
+    sleep 0.1
+  done
+  fail "$1 was not shown"
+}
+# A click at a point of the page's client area: the page is centred on the
+# screen, its picture gives the size of its frame.
+click_at() {
+  read -r width height < <(file -b "$picture" | sed -E 's/.*, ([0-9]+) x ([0-9]+),.*/\1 \2/')
+  read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+  local border=$(((width - 680) / 2))
+  local x=$(((screen_width - width) / 2 + border + $1))
+  local y=$(((screen_height - height) / 2 + height - 474 - border + $2))
+  xdotool mousemove "$x" "$y" click 1
+  sleep 0.3
+}
+wait_for_page frmLicence
+click_at 640 405             # "Ja"
+xdotool key alt+w            # "&Weiter"
+wait_for_page frmTypSelect
+xdotool key Down space alt+w # the second type checked, as the walk does, on the focused list
+wait_for_page frmDirSelect
+click_at 400 400             # into the directory field
+xdotool key Home shift+End
+xdotool type 'C:\Brimlund\'
+xdotool key alt+w
+wait_for_page frmNetDirSelect
+xdotool key alt+w
+wait_for_page frmConfirm
+xdotool key Return           # the default button
+code_person=0
+wait "$setup_pid" || code_person=$?
+[ "$code_person" -eq 0 ] || fail "the person's installation ended with exit code $code_person: $(cat "$work/person.log")"
+diff -r "$work/headless/drive_c/Brimlund" "$person/drive_c/Brimlund" ||
+  fail "the person's installation installed other files than the scripted walk"
+echo "person in native windows: installed the same files as the scripted walk"
