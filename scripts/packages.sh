@@ -30,7 +30,7 @@ need_source_packages() {
 # designs' fonts to, and Xvfb and xdotool for the tests in real windows.
 BUILD_PACKAGES="build-essential cmake libgtest-dev libfltk1.3-dev libjpeg-dev libpng-dev fonts-dejavu-core fonts-liberation xvfb xauth xdotool liblnk-utils"
 # The cross toolchain for the Windows programs, dpkg-dev to unpack the
-# libjpeg-turbo source package, and Wine to run them.
-WINDOWS_PACKAGES="g++-mingw-w64-x86-64 dpkg-dev wine wine64"
+# libjpeg-turbo source package, Wine to run them, and file to check pictures.
+WINDOWS_PACKAGES="g++-mingw-w64-x86-64 dpkg-dev wine wine64 file"
 # clang and its libFuzzer runtime for the fuzz targets.
 FUZZ_PACKAGES="clang libclang-rt-dev"

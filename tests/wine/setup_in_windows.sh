@@ -71,6 +71,19 @@ for page in $(sed -nE 's/^[0-9]+ show ([A-Za-z]+) .*/\1/p' "$work/windows/drive_
 done
 echo "walk in native windows: same transcript, exit code and files as headless; $taken pictures"
 
+# The walk once more over that installation: the system's own box asks about
+# the existing program directory, is pictured and answered by its Yes button.
+sed '/^text edDir/{n;a\
+box Yes
+}' "$walk" >"$work/again.script"
+code_again=0
+run_setup windows SETUP_UI=win32 SETUP_SCRIPT="Z:${work//\//\\}\\again.script" SETUP_TRANSCRIPT='C:\again.txt' \
+  SETUP_SCREENSHOTS='C:\again' || code_again=$?
+[ "$code_again" -eq 0 ] || fail "the walk over the installation ended with exit code $code_again"
+grep -q ' box style=36 .* answer=Yes$' "$work/windows/drive_c/again.txt" || fail "the box was not answered"
+file "$(find "$work/windows/drive_c/again" -name '*-box.png')" | grep -q 'PNG image data' || fail "no picture of the box"
+echo "native box pictured and answered by its own button"
+
 # ---- 3: a person, by real input events
 person=$work/person
 trap 'WINEPREFIX=$person wineserver -k 2>/dev/null || true' EXIT
