@@ -81,7 +81,7 @@ std::string SplResultLine(SplResult result) {
         case kSplCannotCreate: return "Zieldatei konnte nicht angelegt werden, Abbruch";
         case kSplVolumeMissing: return "Es fehlt mindestens eine .SPL-Datei, Abbruch";
         case kSplWriteFailed: return "Fehler beim Schreiben in Zieldatei, Abbruch";
-        case kSplReadFailed: return "Fehler beim Lesen aus .SPL-Datei, Abbruch";
+        case kSplReadFailed: return "Fehler beim Lesen der .SPL-Datei, Abbruch";
         default: return "";
     }
 }

@@ -24,18 +24,41 @@ std::unique_ptr<TStringList> ReadMembers(const TIniFile& ini, const std::string&
     return members;
 }
 
-[[noreturn]] void BadHelpText(int type, const std::string& conversionError, const std::string& logFile) {
-    const std::string text = "Fehlerhafter Hilfetext in SETUP.ALL: RtfText" + IntToStr(type) + ", Abbruch !";
+[[noreturn]] void Fatal(const std::string& text, const std::string& logLine, const std::string& logFile) {
     MessageBeep(0);
     Application->MessageBox(text, "Nicht behebbarer Fehler !", MB_OK | MB_ICONSTOP);
-    WriteLogLine(text + " " + conversionError, logFile);
+    WriteLogLine(logLine, logFile);
     win::exitProcess(1);
+}
+
+[[noreturn]] void BadHelpText(int type, const std::string& conversionError, const std::string& logFile) {
+    const std::string text = "Fehlerhafter Hilfetext in SETUP.ALL: RtfText" + IntToStr(type) + ", Abbruch !";
+    Fatal(text, text + " " + conversionError, logFile);
+}
+
+// Each counted entry needs a line of its own at least, so a larger count
+// cannot be meant, and reading that many keys would hold up the start-up
+// for ever.
+int ReadCount(const TIniFile& ini, int lines, const std::string& section, const std::string& logFile) {
+    const int count = ini.ReadInteger(section, "Count", 0);
+    if (count > lines) {
+        const std::string text = "Ungültiger Eintrag in SETUP.ALL: [" + section + "] Count, Abbruch !";
+        Fatal(text, text, logFile);
+    }
+    return count;
+}
+
+int LineCount(const std::string& fileName) {
+    TStringList lines;
+    if (FileExists(fileName)) lines.LoadFromFile(fileName);
+    return lines.Count();
 }
 
 }  // namespace
 
 void TfrmInstall::ReadSetupDescription(const std::string& fileName) {
     const TIniFile ini(fileName);
+    const int lines = LineCount(fileName);
 
     m_sSplashFile = ini.ReadString("Graphic", "SplashFile", "");
     m_sHeadTitleText = ini.ReadString("Text", "HeadTitleText", "Installation");
@@ -52,8 +75,8 @@ void TfrmInstall::ReadSetupDescription(const std::string& fileName) {
     m_bWinRestart = ini.ReadString("Options", "WinRestart", "") == "1";
 
     m_sUninstallKey = ini.ReadString("Uninstall", "UninstallKey", "");
-    m_nUnFileCount = ini.ReadInteger("Uninstall", "Count", 0);
-    m_nGroupCount = ini.ReadInteger("FileGroups", "Count", 0);
+    m_nUnFileCount = ReadCount(ini, lines, "Uninstall", LogFile());
+    m_nGroupCount = ReadCount(ini, lines, "FileGroups", LogFile());
 
     m_pclFileGroups = std::make_unique<TStringList>(true);
     m_pclGroupFixPaths = std::make_unique<TStringList>();
@@ -72,7 +95,7 @@ void TfrmInstall::ReadSetupDescription(const std::string& fileName) {
         m_pclGroupTypeSelect->Add(ini.ReadString("FileGroupsTypeSelect", key, ""));
     }
 
-    m_nTypeCount = ini.ReadInteger("Types", "Count", 0);
+    m_nTypeCount = ReadCount(ini, lines, "Types", LogFile());
     m_sActiveTypes = ini.ReadString("Types", "ActiveTypes", "");
     m_pclTypeNames = std::make_unique<TStringList>(true);
     m_pclTypeHelpRtf = std::make_unique<TStringList>(true);

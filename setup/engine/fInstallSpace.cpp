@@ -98,6 +98,9 @@ std::string StripKillSubDir(TfrmInstall& form, const std::string& dir) {
     if (list.Count() == 0) return dir;
     const std::string normalized = NormalizePath(dir, false);
     for (int i = 0; i < list.Count(); ++i) {
+        // An empty name (a leading or doubled comma) is the suffix "\" that
+        // every directory ends with: it matches and cuts nothing.
+        if (list.Strings(i).empty()) return normalized;
         // The name must be the whole last directory: "bin" cuts "C:\App\bin\",
         // never "C:\Tools\Robin\" into "C:\Tools\Ro\".
         const std::string suffix = "\\" + list.Strings(i) + "\\";

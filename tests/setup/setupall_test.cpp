@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
 #include <filesystem>
 
 namespace {
@@ -125,6 +126,30 @@ TEST_F(SetupDescription, MalformedHelpTextIsFatalAndReported) {
     EXPECT_THAT(transcript, ::testing::HasSubstr("Fehlerhafter Hilfetext in SETUP.ALL: RtfText2, Abbruch !"));
     const std::string log = testsupport::readHostFile(driveC() + "/TEMP/INSTALL.LOG");
     EXPECT_THAT(log, ::testing::HasSubstr("RtfText2, Abbruch ! '0xrtf1' is not a valid integer value"));
+}
+
+// A count larger than the file's lines cannot be meant: refused at once,
+// before a single numbered key is read.
+TEST_F(SetupDescription, ImpossibleCountIsFatalAndReported) {
+    const char* sections[] = {"Uninstall", "FileGroups", "Types"};
+    for (const char* section : sections) {
+        SCOPED_TRACE(section);
+        const std::string text = std::string("[") + section + "]\nCount=2147483647\n";
+        useScript("box OK Eintrag in SETUP.ALL\n");
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EXIT(read(text), ::testing::ExitedWithCode(1), "");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        // The transcript is UTF-8, the log Windows-1252 like this literal.
+        const std::string message = std::string("Eintrag in SETUP.ALL: [") + section + "] Count, Abbruch !";
+        const std::string transcript = testsupport::readHostFile(machineDir + "/transcript.txt");
+        EXPECT_THAT(transcript, ::testing::HasSubstr("Nicht behebbarer Fehler !"));
+        EXPECT_THAT(transcript, ::testing::HasSubstr(message));
+        EXPECT_THAT(testsupport::readHostFile(driveC() + "/TEMP/INSTALL.LOG"),
+                    ::testing::HasSubstr("Ungültiger " + message));
+    }
+    // As many entries as lines is still read.
+    const TfrmInstall& f = read("[Uninstall]\nCount=3\n\n");
+    EXPECT_EQ(f.m_pclUnFiles->Count(), 3);
 }
 
 }  // namespace

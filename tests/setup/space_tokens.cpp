@@ -88,6 +88,10 @@ TEST_F(Tokens, StripKillSubDirCutsOneConfiguredTrailingDirectory) {
         {"bin", "C:\\Tools\\Robin\\", "C:\\Tools\\Robin\\"},
         {"bin", "bin\\", "bin\\"},
         {"bin", "C:\\", "C:\\"},
+        // An empty name matches first and leaves the directory as it is.
+        {",BIN", "C:\\App\\bin", "C:\\App\\bin\\"},
+        {"Daten,,BIN", "C:\\App\\bin", "C:\\App\\bin\\"},
+        {"BIN,,Daten", "C:\\App\\bin", "C:\\App\\"},
         // Nothing configured: the directory as it came.
         {"", "C:\\App", "C:\\App"},
         {" \\ / \" '", "C:\\App\\BIN", "C:\\App\\BIN"},

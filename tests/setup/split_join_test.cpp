@@ -300,9 +300,9 @@ TEST_F(SplitJoin, FailingFilesEndTheJoinWithoutAHalfFile) {
          "Fehler beim Schreiben in Zieldatei, Abbruch", {"A.TXT"}},
         {"a volume cannot be read to its end",
          "[Faults]\nC:\\MEDIUM\\DISK01.SPL=read-error\n[FaultLimits]\nC:\\MEDIUM\\DISK01.SPL=700\n", -7,
-         "Fehler beim Lesen aus .SPL-Datei, Abbruch", {"A.TXT"}},
+         "Fehler beim Lesen der .SPL-Datei, Abbruch", {"A.TXT"}},
         {"a later volume is there but cannot be opened", "[Faults]\nC:\\MEDIUM\\DISK02.SPL=unreadable\n", -7,
-         "Fehler beim Lesen aus .SPL-Datei, Abbruch", {"A.TXT", "B.BIN"}},
+         "Fehler beim Lesen der .SPL-Datei, Abbruch", {"A.TXT", "B.BIN"}},
     };
     for (const MachineFaultCase& c : cases) {
         SCOPED_TRACE(c.what);
