@@ -64,7 +64,12 @@ std::unique_ptr<FltkDisplay> FltkDisplay::open(std::unique_ptr<DisplayBackEnd> s
 }
 
 FltkDisplay::FltkDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder)
-    : m_user(std::move(scriptedUser)), m_pictureFolder(std::move(pictureFolder)) {}
+    : m_user(std::move(scriptedUser)),
+      m_input([this](const void* form) {
+          const auto found = m_windows.find(static_cast<const TForm*>(form));
+          return found != m_windows.end() && found->second->shown();
+      }),
+      m_pictureFolder(std::move(pictureFolder)) {}
 
 FltkDisplay::~FltkDisplay() {
     m_boxes.clear();
@@ -79,7 +84,7 @@ FormWindow& FltkDisplay::windowFor(TForm& form) {
 }
 
 void FltkDisplay::forget(const TForm& form) {
-    std::erase(m_modal, static_cast<const void*>(&form));
+    m_input.leaveModal(&form);
     m_windows.erase(&form);
 }
 
@@ -91,7 +96,7 @@ void FltkDisplay::syncWindows() {
 
 void FltkDisplay::formShown(TForm& form, bool modal) {
     FormWindow& window = windowFor(form);
-    if (modal) m_modal.push_back(&form);
+    if (modal) m_input.enterModal(&form);
     window.sync();
     window.showAs(modal);
     takePicture(window, form.Name);
@@ -109,14 +114,14 @@ void FltkDisplay::formHidden(TForm& form) {
 }
 
 void FltkDisplay::modalEnded(TForm& form, int result) {
-    std::erase(m_modal, static_cast<const void*>(&form));
+    m_input.leaveModal(&form);
     hideWindowOf(form);
     if (m_user) m_user->modalEnded(form, result);
 }
 
 void FltkDisplay::boxOpened(BoxRequest& box) {
     m_boxes.emplace_back(&box, std::make_unique<BoxWindow>(*this, box));
-    m_modal.push_back(&box);
+    m_input.enterModal(&box);
     BoxWindow& window = *m_boxes.back().second;
     window.showModal();
     takePicture(window, box.SimpleDialog ? "message" : "box");
@@ -124,7 +129,7 @@ void FltkDisplay::boxOpened(BoxRequest& box) {
 }
 
 void FltkDisplay::boxClosed(BoxRequest& box) {
-    std::erase(m_modal, static_cast<const void*>(&box));
+    m_input.leaveModal(&box);
     std::erase_if(m_boxes, [&](const auto& open) { return open.first == &box; });
     Fl::flush();
     if (m_user) m_user->boxClosed(box);
@@ -144,34 +149,19 @@ void FltkDisplay::beep() {
 }
 
 // ---------------------------------------------------------------- input
-void FltkDisplay::post(const void* target, std::function<void()> action) {
-    m_posted.push_back({target, std::move(action)});
-}
-
-bool FltkDisplay::takesInput(const void* target) const {
-    if (!m_modal.empty()) return m_modal.back() == target;
-    const auto found = std::find_if(m_windows.begin(), m_windows.end(),
-                                    [&](const auto& entry) { return entry.first == target; });
-    return found != m_windows.end() && found->second->shown();
-}
+void FltkDisplay::post(const void* target, std::function<void()> action) { m_input.post(target, std::move(action)); }
 
 bool FltkDisplay::runPosted() {
-    while (!m_posted.empty()) {
-        Posted posted = std::move(m_posted.front());
-        m_posted.pop_front();
-        if (!takesInput(posted.target)) continue;  // its window no longer takes input
-        posted.action();
-        syncWindows();
-        return true;
-    }
-    return false;
+    if (!m_input.runNext()) return false;
+    syncWindows();
+    return true;
 }
 
 void FltkDisplay::waitForInput(TForm* form, BoxRequest* box, std::optional<uint32_t> timerDue) {
     syncWindows();
     if (m_user) {
         Fl::check();
-        m_posted.clear();  // the script is the only user
+        m_input.clear();  // the script is the only user
         m_user->waitForInput(form, box, timerDue);
         syncWindows();
         return;
@@ -186,13 +176,13 @@ void FltkDisplay::waitForInput(TForm* form, BoxRequest* box, std::optional<uint3
 void FltkDisplay::waitForUser(std::optional<uint32_t> timerDue) {
     using Clock = std::chrono::steady_clock;
     if (!timerDue) {
-        while (m_posted.empty()) Fl::wait(1e20);
+        while (m_input.empty()) Fl::wait(1e20);
         return;
     }
     const int32_t ahead = std::max<int32_t>(static_cast<int32_t>(*timerDue - win::tickCount()), 0);
     const auto start = Clock::now();
     const auto deadline = start + std::chrono::milliseconds(ahead);
-    for (auto now = start; m_posted.empty() && now < deadline; now = Clock::now())
+    for (auto now = start; m_input.empty() && now < deadline; now = Clock::now())
         Fl::wait(std::chrono::duration<double>(deadline - now).count());
     if (ahead == 0) Fl::check();
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -202,7 +192,7 @@ void FltkDisplay::waitForUser(std::optional<uint32_t> timerDue) {
 void FltkDisplay::processMessages() {
     Fl::check();
     if (m_user) {
-        m_posted.clear();
+        m_input.clear();
         return;
     }
     while (runPosted()) {

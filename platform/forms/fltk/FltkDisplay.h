@@ -16,8 +16,8 @@
 #pragma once
 
 #include "Forms.h"
+#include "PostedInput.h"
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -58,7 +58,7 @@ public:
     Fl_Widget* widgetOf(const TControl& control) const;
     Fl_Window* boxWindow() const;  // the innermost open box, nullptr when none
     // User actions posted and not run yet.
-    std::size_t postedInput() const { return m_posted.size(); }
+    std::size_t postedInput() const { return m_input.size(); }
     // The picture files written so far, in order.
     const std::vector<std::string>& pictures() const { return m_pictures; }
 
@@ -67,22 +67,15 @@ private:
     FormWindow& windowFor(TForm& form);
     void hideWindowOf(const TForm& form);
     void syncWindows();
-    bool takesInput(const void* target) const;
     // Runs the first posted action that can run; false when there was none.
     bool runPosted();
     void waitForUser(std::optional<uint32_t> timerDue);
     void takePicture(Fl_Window& window, const std::string& name);
 
-    struct Posted {
-        const void* target;
-        std::function<void()> action;
-    };
-
     std::unique_ptr<DisplayBackEnd> m_user;  // the scripted user, or nullptr for a person
     std::map<const TForm*, std::unique_ptr<FormWindow>> m_windows;
     std::vector<std::pair<BoxRequest*, std::unique_ptr<BoxWindow>>> m_boxes;
-    std::vector<const void*> m_modal;  // modal forms and boxes, innermost last
-    std::deque<Posted> m_posted;
+    PostedInput m_input;
     std::string m_pictureFolder;
     std::vector<std::string> m_pictures;
 };

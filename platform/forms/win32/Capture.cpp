@@ -41,13 +41,7 @@ bool copyFromScreen(HWND window, Pixels& out) {
     if (out.width <= 0 || out.height <= 0) return false;
     HDC source = GetWindowDC(window);
     HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = out.width;
-    info.bmiHeader.biHeight = -out.height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = topDownBgra(out.width, out.height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     bool done = false;
@@ -100,6 +94,17 @@ std::string encodePng(Pixels& pixels) {
 }
 
 }  // namespace
+
+BITMAPINFO topDownBgra(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
 
 std::string capturePng(HWND window) {
     Pixels pixels;

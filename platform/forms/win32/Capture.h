@@ -9,6 +9,9 @@
 
 namespace forms::win32 {
 
+// 32-bit blue-green-red pixels, top row first, as both pictures and captures are.
+BITMAPINFO topDownBgra(int width, int height);
+
 // The whole window, frame and caption included; "" when it cannot be taken.
 std::string capturePng(HWND window);
 

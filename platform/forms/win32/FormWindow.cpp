@@ -1,5 +1,7 @@
 #include "FormWindow.h"
 
+#include "Capture.h"
+
 #include "Text1252.h"
 #include "Win32Display.h"
 #include "picture/Jpeg.h"
@@ -481,13 +483,7 @@ void FormWindow::drawImage(HDC dc, const TImage& image) {
     if (image.Picture.empty()) return;
     const Bitmap& bitmap = bitmapOf(image);
     if (bitmap.bgra.empty()) return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = bitmap.width;
-    info.bmiHeader.biHeight = -bitmap.height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = topDownBgra(bitmap.width, bitmap.height);
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, image.Left, image.Top, image.Left + image.Width, image.Top + image.Height);
     StretchDIBits(dc, image.Left, image.Top, bitmap.width, bitmap.height, 0, 0, bitmap.width, bitmap.height,

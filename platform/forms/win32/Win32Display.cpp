@@ -70,7 +70,12 @@ std::unique_ptr<DisplayBackEnd> createDisplay(std::unique_ptr<DisplayBackEnd> sc
 }
 
 Win32Display::Win32Display(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder)
-    : m_user(std::move(scriptedUser)), m_pictureFolder(std::move(pictureFolder)) {
+    : m_user(std::move(scriptedUser)),
+      m_input([this](const void* form) {
+          const auto found = m_windows.find(static_cast<const TForm*>(form));
+          return found != m_windows.end() && found->second->shown();
+      }),
+      m_pictureFolder(std::move(pictureFolder)) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     LoadLibraryA("riched20.dll");
@@ -97,7 +102,7 @@ void Win32Display::syncWindows() {
     for (auto& [form, window] : m_windows)
         if (window->shown()) window->sync();
     // The window that takes input has the keyboard.
-    const void* inner = m_modal.empty() ? nullptr : m_modal.back();
+    const void* inner = m_input.modal().empty() ? nullptr : m_input.modal().back();
     for (auto& [form, window] : m_windows)
         if (window->shown() && (inner == form || (!inner && window->hwnd() == GetForegroundWindow())))
             window->syncFocus();
@@ -106,7 +111,7 @@ void Win32Display::syncWindows() {
 
 void Win32Display::formShown(TForm& form, bool modal) {
     FormWindow& window = windowFor(form);
-    if (modal) m_modal.push_back(&form);
+    if (modal) m_input.enterModal(&form);
     window.sync();
     window.show();
     window.syncFocus();
@@ -120,18 +125,18 @@ void Win32Display::formHidden(TForm& form) {
 }
 
 void Win32Display::modalEnded(TForm& form, int result) {
-    std::erase(m_modal, static_cast<const void*>(&form));
+    m_input.leaveModal(&form);
     windowFor(form).hide();
     if (m_user) m_user->modalEnded(form, result);
 }
 
 void Win32Display::boxOpened(BoxRequest& box) {
-    m_modal.push_back(&box);
+    m_input.enterModal(&box);
     if (m_user) m_user->boxOpened(box);
 }
 
 void Win32Display::boxClosed(BoxRequest& box) {
-    std::erase(m_modal, static_cast<const void*>(&box));
+    m_input.leaveModal(&box);
     if (!m_user) return;
     // The script has answered: the native box shows, and gets, that answer.
     showBox(box, box.Result);
@@ -153,7 +158,7 @@ void Win32Display::beep() {
 
 // ---------------------------------------------------------------- boxes
 HWND Win32Display::boxOwner() const {
-    for (auto it = m_modal.rbegin(); it != m_modal.rend(); ++it)
+    for (auto it = m_input.modal().rbegin(); it != m_input.modal().rend(); ++it)
         for (const auto& [form, window] : m_windows)
             if (form == *it && window->shown()) return window->hwnd();
     for (const auto& [form, window] : m_windows)
@@ -179,27 +184,12 @@ int Win32Display::showBox(const BoxRequest& box, int click) {
 }
 
 // ---------------------------------------------------------------- input
-void Win32Display::post(const void* target, std::function<void()> action) {
-    m_posted.push_back({target, std::move(action)});
-}
-
-bool Win32Display::takesInput(const void* target) const {
-    if (!m_modal.empty()) return m_modal.back() == target;
-    const auto found = std::find_if(m_windows.begin(), m_windows.end(),
-                                    [&](const auto& entry) { return entry.first == target; });
-    return found != m_windows.end() && found->second->shown();
-}
+void Win32Display::post(const void* target, std::function<void()> action) { m_input.post(target, std::move(action)); }
 
 bool Win32Display::runPosted() {
-    while (!m_posted.empty()) {
-        Posted posted = std::move(m_posted.front());
-        m_posted.pop_front();
-        if (!takesInput(posted.target)) continue;  // its window no longer takes input
-        posted.action();
-        syncWindows();
-        return true;
-    }
-    return false;
+    if (!m_input.runNext()) return false;
+    syncWindows();
+    return true;
 }
 
 bool Win32Display::keyForModel(const MSG& message) {
@@ -254,7 +244,7 @@ void Win32Display::waitForUser(std::optional<uint32_t> timerDue) {
     }
     const UINT_PTR timer = timerDue ? SetTimer(nullptr, 0, static_cast<UINT>(ahead), nullptr) : 0;
     MSG message;
-    while (m_posted.empty() && GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (m_input.empty() && GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (timer && message.message == WM_TIMER && !message.hwnd && message.wParam == timer) break;
         handle(message);
     }
@@ -265,7 +255,7 @@ void Win32Display::waitForInput(TForm* form, BoxRequest* box, std::optional<uint
     syncWindows();
     if (m_user) {
         pump();
-        m_posted.clear();  // the script is the only user
+        m_input.clear();  // the script is the only user
         m_user->waitForInput(form, box, timerDue);
         syncWindows();
         return;
@@ -282,7 +272,7 @@ void Win32Display::waitForInput(TForm* form, BoxRequest* box, std::optional<uint
 void Win32Display::processMessages() {
     pump();
     if (m_user) {
-        m_posted.clear();
+        m_input.clear();
         return;
     }
     while (runPosted()) {

@@ -21,8 +21,8 @@
 #pragma once
 
 #include "Api.h"
+#include "PostedInput.h"
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -55,7 +55,6 @@ private:
     FormWindow& windowFor(TForm& form);
     FormWindow* windowOf(HWND hwnd) const;
     void syncWindows();
-    bool takesInput(const void* target) const;
     bool runPosted();
     // Every message waiting now; false when WM_TIMER of `timer` came.
     bool pump(UINT_PTR timer = 0);
@@ -69,15 +68,9 @@ private:
     HWND boxOwner() const;
     void takePicture(HWND window, const std::string& name);
 
-    struct Posted {
-        const void* target;
-        std::function<void()> action;
-    };
-
     std::unique_ptr<DisplayBackEnd> m_user;  // the scripted user, or nullptr for a person
     std::map<const TForm*, std::unique_ptr<FormWindow>> m_windows;
-    std::vector<const void*> m_modal;  // modal forms and boxes, innermost last
-    std::deque<Posted> m_posted;
+    PostedInput m_input;
     std::string m_pictureFolder;
     HWND m_focusSeen = nullptr;
 };

@@ -56,7 +56,16 @@ public:
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    void remove(uint32_t number) { m_handles.erase(number); }
+    // Closes Windows' handle by `closeNative` and forgets the number, even
+    // when the close fails; false when it failed or the number is unknown.
+    template <typename Close>
+    bool close(uint32_t number, Close closeNative) {
+        Handle* handle = find(number);
+        if (!handle) return false;
+        const bool closed = closeNative(*handle);
+        m_handles.erase(number);
+        return closed;
+    }
 
 private:
     std::map<uint32_t, Handle> m_handles;

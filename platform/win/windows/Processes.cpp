@@ -47,11 +47,9 @@ bool terminateProcess(ProcessHandle process, uint32_t exitCode) {
 }
 
 bool closeProcess(ProcessHandle process) {
-    const PROCESS_INFORMATION* p = find(process);
-    if (!p) return false;
-    const bool closed = CloseHandle(p->hThread) && CloseHandle(p->hProcess);
-    processes().remove(static_cast<uint32_t>(process));
-    return closed;
+    return processes().close(static_cast<uint32_t>(process), [](const PROCESS_INFORMATION& p) {
+        return CloseHandle(p.hThread) && CloseHandle(p.hProcess);
+    });
 }
 
 }  // namespace win

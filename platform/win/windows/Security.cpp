@@ -40,11 +40,7 @@ bool openProcessToken(uint32_t access, TokenHandle& token) {
 }
 
 bool closeToken(TokenHandle token) {
-    HANDLE* handle = find(token);
-    if (!handle) return false;
-    const bool closed = CloseHandle(*handle);
-    tokens().remove(static_cast<uint32_t>(token));
-    return closed;
+    return tokens().close(static_cast<uint32_t>(token), [](HANDLE handle) { return CloseHandle(handle) != 0; });
 }
 
 // The system's list, measured as a 32-bit program's buffer holds it, so

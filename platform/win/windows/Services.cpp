@@ -62,11 +62,8 @@ bool deleteService(ScHandle service) {
 }
 
 bool closeServiceHandle(ScHandle handle) {
-    SC_HANDLE* opened = find(handle);
-    if (!opened) return false;
-    const bool closed = CloseServiceHandle(*opened);
-    handles().remove(static_cast<uint32_t>(handle));
-    return closed;
+    return handles().close(static_cast<uint32_t>(handle),
+                           [](SC_HANDLE opened) { return CloseServiceHandle(opened) != 0; });
 }
 
 }  // namespace win
