@@ -3,6 +3,11 @@
 #include "Text1252.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -156,10 +161,33 @@ std::string quietHostPath(const Ini& ini, const std::string& path) {
     return r ? r->host : "";
 }
 
+// The kernel's name of an existing file or directory, links followed, in
+// three calls rather than two for every component of the path.
+std::optional<std::string> kernelName(const std::string& hostPath) {
+    const int fd = ::open(hostPath.c_str(), O_PATH | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    char name[PATH_MAX];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name);
+    ::close(fd);
+    if (n <= 0 || n == ssize_t{sizeof name} || name[0] != '/') return std::nullopt;
+    return std::string(name, std::size_t(n));
+}
+
 std::string canonicalKey(const std::string& hostPath) {
+    // The longest existing start of the path, then the rest as written.
+    std::string normal = fs::path(hostPath).lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    fs::path existing = normal, rest;
+    while (existing.has_relative_path()) {
+        if (const std::optional<std::string> name = kernelName(existing.string()))
+            return (rest.empty() ? fs::path(*name) : fs::path(*name) / rest).string();
+        if (errno != ENOENT && errno != ENOTDIR) break;
+        rest = rest.empty() ? existing.filename() : existing.filename() / rest;
+        existing = existing.parent_path();
+    }
     std::error_code ec;
     const fs::path canonical = fs::weakly_canonical(hostPath, ec);
-    return ec ? fs::path(hostPath).lexically_normal().string() : canonical.string();
+    return ec ? normal : canonical.string();
 }
 
 }  // namespace win::host
