@@ -212,7 +212,7 @@ Store& store() { return kept().current(registryFile()); }
 // state before the change, and so does the store from then on.
 uint32_t save() {
     KeptFile<Store>& k = kept();
-    return k.wrote(writeFileAtomically(k.file(), serialize(k.held()))) ? ERR_SUCCESS : ERR_ACCESS_DENIED;
+    return k.wrote(writeFileAtomically(k.file(), serialize(k.held()))) ? ERR_SUCCESS : lastError();
 }
 
 Key* findKey(const std::string& path) {
