@@ -32,6 +32,9 @@ std::string readMachineText(const std::string& hostFile);
 // readers never see half and a failed write (injected faults on the file's host
 // path included) leaves the old file whole; false with the error set.
 bool writeFileAtomically(const std::string& hostFile, const std::string& bytes);
+// Appends to the file (made when missing) in one write; a write that fails
+// (injected faults included) takes back what it wrote; false with the error set.
+bool appendToFile(const std::string& hostFile, const std::string& bytes);
 
 // ------------------------------------------------------------ kept files
 // What tells one version of a file from another: device, inode, size and
@@ -61,8 +64,8 @@ uint64_t machineLoads();
 template <class Content>
 class KeptFile {
 public:
-    using Parse = Content (*)(const std::string& cp1252Text);
-    explicit KeptFile(Parse parse) : parse_(parse) {}
+    using Load = Content (*)(const std::string& hostFile);
+    explicit KeptFile(Load load) : read_(load) {}
 
     // The file's content now.
     Content& current(const std::string& hostFile) {
@@ -88,11 +91,11 @@ private:
         loads_ = machineLoads();
         file_ = hostFile;
         stamp_ = stampOf(hostFile);
-        content_ = parse_(readMachineText(hostFile));
+        content_ = read_(hostFile);
         trusted_ = stampOf(hostFile) == stamp_ && settledBefore(stamp_, started);
     }
 
-    Parse parse_;
+    Load read_;
     uint64_t loads_ = 0;
     std::string file_;
     FileStamp stamp_;
@@ -191,6 +194,9 @@ std::optional<Resolved> resolve(const std::string& path);
 std::string quietHostPath(const Ini& ini, const std::string& path);
 // The key under which side records are kept for a host path.
 std::string canonicalKey(const std::string& hostPath);
+// The layer made this file or directory: what is kept of its directory's
+// entries (for names without case) takes it without reading the directory again.
+void noteNewEntry(const std::string& hostPath);
 
 // ----------------------------------------------------------- side records
 // R/H/S/A bits recorded for the path (nullopt when nothing is recorded).

@@ -158,7 +158,8 @@ struct Ini::Sections {
 };
 
 Ini Ini::now() {
-    static KeptFile<std::shared_ptr<const Sections>> kept(Sections::parse);
+    static KeptFile<std::shared_ptr<const Sections>> kept(
+        [](const std::string& hostFile) { return Sections::parse(readMachineText(hostFile)); });
     Ini ini;
     ini.sections_ = kept.current(machineFolder() + "/machine.ini");
     return ini;

@@ -201,7 +201,7 @@ std::string serialize(const Store& store) {
 // ------------------------------------------------------ the store on disk
 
 KeptFile<Store>& kept() {
-    static KeptFile<Store> file(parse);
+    static KeptFile<Store> file([](const std::string& hostFile) { return parse(readMachineText(hostFile)); });
     return file;
 }
 

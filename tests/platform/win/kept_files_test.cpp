@@ -11,8 +11,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -103,6 +106,42 @@ TEST_F(WinKeptFiles, AChangeThatCannotBeWrittenThroughIsNotTaken) {
     }
     EXPECT_EQ(registryValue(), "alt");
     EXPECT_EQ(win::getFileAttributes("C:\\A.TXT"), uint32_t{win::ATTR_READONLY});
+}
+
+// Many changes, written through one by one and now and then written anew as
+// a whole, read back the same by a fresh process.
+TEST_F(WinKeptFiles, ManyRecordChangesReadBackAfterAReload) {
+    const auto name = [](int n) { return "C:\\D\\F" + std::to_string(n) + ".TXT"; };
+    // Bits without read-only, which would keep the file from being deleted.
+    const auto bitsOf = [](int n, int round) {
+        const uint32_t choices[] = {0x02, 0x04, 0x06, 0x20, 0x22, 0x24};
+        return choices[(n + round) % 6];
+    };
+    for (int n = 0; n < 300; ++n) testsupport::writeHostFile(driveC() + "/D/F" + std::to_string(n) + ".TXT", "x");
+    for (int round = 0; round < 3; ++round)
+        for (int n = 0; n < 300; ++n) ASSERT_TRUE(win::setFileAttributes(name(n), bitsOf(n, round)));
+    for (int n = 0; n < 300; n += 3) ASSERT_TRUE(win::deleteFile(name(n)));
+    for (int n = 1; n < 300; n += 3) ASSERT_TRUE(win::moveFile(name(n), "C:\\D\\M" + std::to_string(n) + ".TXT"));
+    win::machine::reload();
+    for (int n = 0; n < 300; ++n) {
+        const uint32_t expected[] = {win::kInvalidAttributes, bitsOf(n, 2), bitsOf(n, 2)};
+        const std::string path = n % 3 == 1 ? "C:\\D\\M" + std::to_string(n) + ".TXT" : name(n);
+        EXPECT_EQ(win::getFileAttributes(path), expected[n % 3]) << path;
+    }
+    testsupport::writeHostFile(driveC() + "/D/F0.TXT", "new");
+    EXPECT_EQ(win::getFileAttributes(name(0)), uint32_t{win::ATTR_ARCHIVE}) << "a deleted file's record is gone";
+}
+
+// A write cut short (a crash) leaves a last line without its end; the next
+// change goes on a line of its own.
+TEST_F(WinKeptFiles, ARecordCutShortKeepsItsLastLineApartFromTheNext) {
+    testsupport::writeHostFile(driveC() + "/A.TXT", "a");
+    testsupport::writeHostFile(driveC() + "/B.TXT", "b");
+    testsupport::writeHostFile(file("attributes.txt"), "02\t" + fs::canonical(driveC() + "/A.TXT").string());
+    ASSERT_TRUE(win::setFileAttributes("C:\\B.TXT", win::ATTR_SYSTEM));
+    win::machine::reload();
+    EXPECT_EQ(win::getFileAttributes("C:\\A.TXT"), uint32_t{win::ATTR_HIDDEN});
+    EXPECT_EQ(win::getFileAttributes("C:\\B.TXT"), uint32_t{win::ATTR_SYSTEM});
 }
 
 }  // namespace
