@@ -383,6 +383,15 @@ bool getLastWriteTime(const std::string& path, FileTime& utc) {
     return true;
 }
 
+bool fileStamp(const std::string& path, FileStamp& stamp) {
+    const std::optional<Item> item = host::lookUp(path);
+    if (!item) return false;
+    if (!item->exists) return host::missing(*item);
+    stamp.size = static_cast<uint64_t>(item->st.st_size);
+    stamp.lastWrite = host::hostTimeToFileTime(item->st.st_mtim.tv_sec, item->st.st_mtim.tv_nsec);
+    return true;
+}
+
 bool setLastWriteTime(const std::string& path, FileTime utc) {
     const std::optional<Item> item = host::lookUp(path);
     if (!item) return false;
