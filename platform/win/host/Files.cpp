@@ -273,6 +273,8 @@ bool removeDirectory(const std::string& path) {
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
     if (!item->isDir()) return host::fail(ERR_DIRECTORY);
+    // Windows never removes a drive's root, however the path spells it.
+    if (item->path.root) return host::fail(ERR_ACCESS_DENIED);
     if (host::writeProtected(*item)) return host::fail(ERR_WRITE_PROTECT);
     if (host::isReadOnly(*item)) return host::fail(ERR_ACCESS_DENIED);
     const std::optional<Item> current = host::lookUp(currentDirectory());
@@ -382,6 +384,15 @@ bool getLastWriteTime(const std::string& path, FileTime& utc) {
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
     utc = host::hostTimeToFileTime(item->st.st_mtim.tv_sec, item->st.st_mtim.tv_nsec);
+    return true;
+}
+
+bool fileStamp(const std::string& path, FileStamp& stamp) {
+    const std::optional<Item> item = host::lookUp(path);
+    if (!item) return false;
+    if (!item->exists) return host::missing(*item);
+    stamp.size = static_cast<uint64_t>(item->st.st_size);
+    stamp.lastWrite = host::hostTimeToFileTime(item->st.st_mtim.tv_sec, item->st.st_mtim.tv_nsec);
     return true;
 }
 
