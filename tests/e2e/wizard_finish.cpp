@@ -6,6 +6,7 @@
 
 #include "LzwPacker.h"
 #include "SplitWriter.h"
+#include "Machine.h"
 #include "Win.h"
 
 #include <algorithm>
@@ -285,6 +286,22 @@ TEST_F(Finish, MissingUninstallerStillSavesTheRecord) {
     EXPECT_THAT(record, HasSubstr("#FILE#C:\\Demo\\"));
     EXPECT_THAT(record, HasSubstr("#UninstallKey#Demo\r\n"));
     EXPECT_FALSE(exists("C:\\WINNT\\Uninstal\\Demo\\unins0.exe"));
+    EXPECT_FALSE(uninstallEntryExists());
+}
+
+// A registry whose file cannot be rewritten keeps the record and its
+// uninstaller; the registry file stays as it was and the user is told.
+TEST_F(Finish, RegistryThatCannotBeWrittenKeepsTheRecordAndTheUninstaller) {
+    putDescription(StandardDescription());
+    const std::string registry = machineDir + "/registry.reg";
+    const SetupResult r = runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", "C:\\Demo\\") +
+                                   "page frmConfirm\nmachine [Faults]" + registry + " disk-full\n" +
+                                   "machine [FaultLimits]" + registry + " 10\nclick cmdNext\n" +
+                                   "page frmExecInstall\nbox OK Konnte Uninstaller nicht in Registry eintragen\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(testsupport::readHostFile(host(kRecord)), HasSubstr("#FILE#C:\\Demo\\"));
+    EXPECT_TRUE(exists("C:\\WINNT\\Uninstal\\Demo\\unins0.exe"));
+    win::machine::reload();
     EXPECT_FALSE(uninstallEntryExists());
 }
 

@@ -102,7 +102,8 @@ void ScriptedUser::fail(int line, const std::string& what) {
 std::optional<Step> ScriptedUser::takeStep() {
     while (std::optional<Step> step = m_script.take()) {
         if (step->action != Action::Machine) return step;
-        win::machine::setValue(step->section, step->target, step->text);
+        if (!win::machine::setValue(step->section, step->target, step->text))
+            fail(step->line, "machine.ini could not be changed");
         m_transcript->write("user " + step->source);
     }
     return std::nullopt;
