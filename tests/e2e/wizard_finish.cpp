@@ -384,16 +384,22 @@ TEST_F(Finish, TempWorkDirectoryKeepsForeignFiles) {
     EXPECT_FALSE(exists("D:\\WORK\\INSTALL.LOG"));
 }
 
-TEST_F(Finish, DriveRootGivenAsTempWorkDirectoryStays) {
+class DriveRootAsWorkDirectory : public Finish, public ::testing::WithParamInterface<const char*> {};
+
+// However it is spelled, the root of a drive is never removed.
+TEST_P(DriveRootAsWorkDirectory, Stays) {
     putDescription(StandardDescription());
 
-    const SetupResult r = walk("", {"-TEMP=D:\\"});
+    const SetupResult r = walk("", {std::string("-TEMP=") + GetParam()});
 
     EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
     EXPECT_TRUE(std::filesystem::is_directory(machineDir + "/drives/D"));
     EXPECT_FALSE(exists("D:\\SETUP.ALL"));
     EXPECT_EQ(lastLogLine(kKeptLog), "Installation abgeschossen");
 }
+
+INSTANTIATE_TEST_SUITE_P(Spellings, DriveRootAsWorkDirectory,
+                         ::testing::Values("D:\\", "D:\\X\\..", "d:\\WORK\\.\\..\\"));
 
 TEST_F(Finish, LogThatCannotBeCopiedStaysInTheWorkDirectory) {
     setMachineIni(iniWith("", "[InUse]\nC:\\Demo\\INSTALL.LOG=1\n"));

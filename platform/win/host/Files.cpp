@@ -271,6 +271,8 @@ bool removeDirectory(const std::string& path) {
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
     if (!item->isDir()) return host::fail(ERR_DIRECTORY);
+    // Windows never removes a drive's root, however the path spells it.
+    if (item->path.root) return host::fail(ERR_ACCESS_DENIED);
     if (host::writeProtected(*item)) return host::fail(ERR_WRITE_PROTECT);
     if (host::isReadOnly(*item)) return host::fail(ERR_ACCESS_DENIED);
     const std::optional<Item> current = host::lookUp(currentDirectory());
