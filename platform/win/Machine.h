@@ -49,7 +49,8 @@
 //                                      a CD-ROM then has no free cluster)
 //   CurrentDir=\DIR                    the drive's current directory at start (root)
 //   Label=DISK1                        volume label
-//   WriteProtect=1                     writes refused (ERR_WRITE_PROTECT)
+//   WriteProtect=1                     writes refused (ERR_WRITE_PROTECT), as
+//                                      they always are on a CD-ROM drive
 //   Full=1                             every byte written fails (ERR_DISK_FULL)
 //   [Environment]                      the process environment (the host's is never
 //   NAME=value                         used); windir, TEMP and TMP default to the
