@@ -35,6 +35,8 @@ bool writeFileAtomically(const std::string& hostFile, const std::string& bytes);
 // Appends to the file (made when missing) in one write; a write that fails
 // (injected faults included) takes back what it wrote; false with the error set.
 bool appendToFile(const std::string& hostFile, const std::string& bytes);
+// The same without the faults injected on the file's path.
+bool appendBytes(const std::string& hostFile, const std::string& bytes);
 
 // ------------------------------------------------------------ kept files
 // What tells one version of a file from another: device, inode, size and
