@@ -84,6 +84,8 @@ void load(State& s) {
     const Ini machine = Ini::now();
     s.lastSequence = lastJournalNumber(s.folder);
     s.virtualTime = !machine.flag("Machine", "RealTime", false);
+    s.tickStart = machine.number("Machine", "TickStart", 0);
+    s.clockStart = clockStartOf(machine);
     // Current directories are read before anything resolves a relative path.
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         if (machine.get("Drive " + std::string(1, letter), "CurrentDir"))

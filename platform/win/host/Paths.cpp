@@ -183,7 +183,9 @@ std::optional<Lexical> lexical(const std::string& path) {
     return result;
 }
 
-std::optional<Resolved> resolve(const std::string& path) { return resolveWith(Ini::now(), path, false); }
+std::optional<Resolved> resolve(const std::string& path) { return resolve(Ini::now(), path); }
+
+std::optional<Resolved> resolve(const Ini& ini, const std::string& path) { return resolveWith(ini, path, false); }
 
 std::string quietHostPath(const Ini& ini, const std::string& path) {
     const std::optional<Resolved> r = resolveWith(ini, path, true);
