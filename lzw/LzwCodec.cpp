@@ -208,7 +208,7 @@ LzwDecodeResult decodeStream(LzwCodeReader reader, LzwDecoderTables& tables, Win
 
 // ------------------------------------------------------------- the header
 
-bool LzwParseHeader(const uint8_t* bytes, std::size_t count, LzwMemberHeader& header) {
+LzwHeaderKind LzwClassifyHeader(const uint8_t* bytes, std::size_t count, LzwMemberHeader& header) {
     LzwHeaderBytes record{};
     std::copy_n(bytes, std::min(count, record.size()), record.begin());
     header = {};
@@ -217,14 +217,20 @@ bool LzwParseHeader(const uint8_t* bytes, std::size_t count, LzwMemberHeader& he
     const bool signatureMatches = std::equal(std::begin(kLzwSignature), std::end(kLzwSignature),
                                              record.begin() + kSignOffset,
                                              [](char a, uint8_t b) { return uint8_t(a) == b; });
-    if (!signatureMatches || nameEnd == nameBegin + kLzwNameFieldSize) return false;
+    if (!signatureMatches) return LzwHeaderKind::NoMember;
     std::copy_n(record.begin() + kSignOffset, header.m_sSign.size(), header.m_sSign.begin());
     header.m_nSize = readLe32(record, kSizeOffset);
     header.m_nDateTime = readLe32(record, kDateTimeOffset);
     header.m_nAttributes = readLe32(record, kAttributesOffset);
     header.m_sFileName.assign(nameBegin, nameEnd);
     header.m_nReserved = readLe32(record, kReservedOffset);
-    return true;
+    return nameEnd == nameBegin + kLzwNameFieldSize ? LzwHeaderKind::UnendingName : LzwHeaderKind::Valid;
+}
+
+bool LzwParseHeader(const uint8_t* bytes, std::size_t count, LzwMemberHeader& header) {
+    if (LzwClassifyHeader(bytes, count, header) == LzwHeaderKind::Valid) return true;
+    header = {};
+    return false;
 }
 
 LzwHeaderBytes LzwSerializeHeader(const LzwMemberHeader& header) {

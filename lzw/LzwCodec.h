@@ -32,9 +32,19 @@ struct LzwMemberHeader {
 
 using LzwHeaderBytes = std::array<uint8_t, kLzwHeaderSize>;
 
+// What the first bytes of a file hold.
+enum class LzwHeaderKind {
+    Valid,         // the signature "OWN_LZW" with its zero byte, and a zero byte inside the name field
+    UnendingName,  // the signature, but no zero byte in the name field
+    NoMember,
+};
 // Parses the first `count` bytes of a member file (missing bytes read as
-// zero).  Valid: the signature "OWN_LZW" with its zero byte, and a zero byte
-// inside the name field.  An invalid header leaves `header` all zero.
+// zero).  Valid and UnendingName fill `header`, an unending name being the
+// whole field (which no caller takes for a file name); NoMember leaves it
+// all zero.
+LzwHeaderKind LzwClassifyHeader(const uint8_t* bytes, std::size_t count, LzwMemberHeader& header);
+// As LzwClassifyHeader, for valid headers only: any other leaves `header`
+// all zero.
 bool LzwParseHeader(const uint8_t* bytes, std::size_t count, LzwMemberHeader& header);
 // The 284 bytes of a header; the name is cut to the field's 260 bytes.
 LzwHeaderBytes LzwSerializeHeader(const LzwMemberHeader& header);

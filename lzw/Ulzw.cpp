@@ -83,15 +83,21 @@ bool isDeviceName(const std::string& name) {
 
 }  // namespace
 
-bool LzwReadHeader(const std::string& path, LzwMemberHeader& header) {
+LzwHeaderKind LzwClassifyMember(const std::string& path, LzwMemberHeader& header) {
     header = {};
     auto file = win::openFile(path, win::OpenMode::Read);
-    if (!file) return false;
+    if (!file) return LzwHeaderKind::NoMember;
     LzwHeaderBytes bytes{};
     const std::size_t count = file->read(bytes.data(), bytes.size());
     const bool readFailed = file->failed();
     file->close();
-    return !readFailed && LzwParseHeader(bytes.data(), count, header);
+    return readFailed ? LzwHeaderKind::NoMember : LzwClassifyHeader(bytes.data(), count, header);
+}
+
+bool LzwReadHeader(const std::string& path, LzwMemberHeader& header) {
+    if (LzwClassifyMember(path, header) == LzwHeaderKind::Valid) return true;
+    header = {};
+    return false;
 }
 
 bool LzwHeaderFromFile(const std::string& path, LzwMemberHeader& header) {
@@ -138,7 +144,7 @@ bool LzwExpandFile(const std::string& target, const std::string& member, const P
 }
 
 bool LzwIsPlainFileName(const std::string& name) {
-    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    if (name.empty() || name.size() >= kLzwNameFieldSize || name.back() == '.' || name.back() == ' ') return false;
     for (const char c : name)
         if (uint8_t(c) < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr) return false;
     return !isDeviceName(name);

@@ -10,6 +10,9 @@
 // it, else it is all zero.  A file shorter than the header is read as if
 // zero bytes followed.
 bool LzwReadHeader(const std::string& path, LzwMemberHeader& header);
+// LzwClassifyHeader on the file's first bytes; a file that cannot be read is
+// NoMember.
+LzwHeaderKind LzwClassifyMember(const std::string& path, LzwMemberHeader& header);
 
 // True when the file was found; `header` then describes it (size, local DOS
 // date and time, attributes, and the path's last component as its name),
@@ -24,7 +27,8 @@ bool LzwExpandFile(const std::string& target, const std::string& member,
                    const ProgressCallback& progress = {});
 
 // Whether a stored name can stand as a plain file name in a directory:
-// callers check it before they turn a member's name into a path.
+// callers check it before they turn a member's name into a path.  A name
+// that fills the whole name field has lost its end and is none.
 bool LzwIsPlainFileName(const std::string& name);
 
 // What a program shows when a string does not fit on the decode stack; the

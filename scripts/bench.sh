@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Builds and runs the codec benchmark: expansion speed and peak memory of the
-# member decoder, against ncompress's uncompress on the same inputs.
+# Builds and runs the benchmarks against ncompress's uncompress on the same
+# inputs: the codec (expansion speed and peak memory of the member decoder),
+# then a whole installation by setup at 500 and 2,000 files.
 #   scripts/bench.sh [lzw_bench options, e.g. --sizes 1,16,64 --runs 3]
+#   INSTALL_BENCH="--files 500,2000 --runs 3" scripts/bench.sh   (install_bench options)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 need_packages $BUILD_PACKAGES ncompress
 build=${BENCH_BUILD_DIR:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j"$(nproc)" --target lzw_bench
+cmake --build "$build" -j"$(nproc)" --target lzw_bench install_bench setup
 unpack=()
 # The archive tool, when it is built, is timed as well.
 cmake --build "$build" -j"$(nproc)" --target unpack >/dev/null 2>&1 && [ -x "$build/unpack/unpack" ] &&
   unpack=(--unpack "$PWD/$build/unpack/unpack")
 "$build/tests/bench/lzw_bench" --work "$PWD/$build/lzw-bench" "${unpack[@]}" "$@"
+echo
+# shellcheck disable=SC2086  # the options are words
+"$build/tests/bench/install_bench" --setup "$build/setup/setup" --work "$PWD/$build/install-bench" ${INSTALL_BENCH:-}

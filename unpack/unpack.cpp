@@ -57,6 +57,14 @@ bool TakeArgument(UnpackOptions& options, const std::string& argument) {
     return true;
 }
 
+// A name as it may go to the terminal: a byte below 0x20 would move the
+// cursor or switch the terminal's mode, so it is shown as "?".
+std::string Shown(std::string name) {
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    return name;
+}
+
 // The mask's text up to and including its last separator or colon.
 std::string DirectoryPart(const std::string& mask) {
     const std::size_t end = mask.find_last_of("\\/:");
@@ -113,16 +121,17 @@ Outcome UnpackMember(const ArchiveEntry& entry, const std::string& archiveDir, c
     const std::string& name = entry.m_Header.m_sFileName;
     const std::string target = dest + name;
     const std::string archive = archiveDir + entry.m_sName;
-    // A stored name with a directory in it would write outside the destination.
+    // A stored name with a directory in it would write outside the destination;
+    // one without its end names no file.
     const bool plainName = LzwIsPlainFileName(name);
     if (plainName && !override && win::fileExists(target)) {
-        Print("Existierende Datei %s ueberschreiben J/N ?", target.c_str());
+        Print("Existierende Datei %s ueberschreiben J/N ?", Shown(target).c_str());
         if (!AskYesNo()) return Outcome::Declined;
     }
-    Print("%-12s => %s\n", entry.m_sName.c_str(), name.c_str());
+    Print("%-12s => %s\n", Shown(entry.m_sName).c_str(), Shown(name).c_str());
     if (plainName && ExpandMember(dest, target, archive)) return Outcome::Written;
-    Print("!!!%s\n", target.c_str());
-    Print("!!!%s\n", archive.c_str());
+    Print("!!!%s\n", Shown(target).c_str());
+    Print("!!!%s\n", Shown(archive).c_str());
     Print(" !!!Fehler!!! Datei nicht entpackt !\n");
     return Outcome::Failed;
 }
@@ -134,8 +143,9 @@ int CollectArchives(const std::string& mask, ArchiveList& list) {
     int count = 0;
     for (const win::FindData& found : win::findFiles(mask)) {
         if (found.name == "." || found.name == "..") continue;
+        // A member whose name has no end is kept, to be reported.
         LzwMemberHeader header;
-        if (!LzwReadHeader(dir + found.name, header)) continue;
+        if (LzwClassifyMember(dir + found.name, header) == LzwHeaderKind::NoMember) continue;
         list.push_back({found.name, header});
         ++count;
     }
@@ -152,7 +162,8 @@ void ListArchives(const std::string& mask) {
     for (const ArchiveEntry& entry : list) {
         const LzwMemberHeader& header = entry.m_Header;
         Print("%s %12lu    %12s => %s\n", DosDateTimeText(header.m_nDateTime).c_str(),
-              static_cast<unsigned long>(header.m_nSize), entry.m_sName.c_str(), header.m_sFileName.c_str());
+              static_cast<unsigned long>(header.m_nSize), Shown(entry.m_sName).c_str(),
+              Shown(header.m_sFileName).c_str());
         total += header.m_nSize;
     }
     Print("\n%zu Dateien, %llu Bytes\n", list.size(), static_cast<unsigned long long>(total));

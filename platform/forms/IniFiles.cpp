@@ -25,7 +25,7 @@ void addNamesThatFit(const std::vector<std::string>& names, TStrings* strings) {
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
-    return win::profileString(m_sFileName, section, key).value_or(defaultValue);
+    return m_file.readString(section, key).value_or(defaultValue);
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int defaultValue) const {
@@ -35,12 +35,12 @@ int TIniFile::ReadInteger(const std::string& section, const std::string& key, in
 
 void TIniFile::ReadSection(const std::string& section, TStrings* strings) const {
     strings->Clear();
-    addNamesThatFit(win::profileKeys(m_sFileName, section), strings);
+    addNamesThatFit(m_file.keys(section), strings);
 }
 
 void TIniFile::ReadSections(TStrings* strings) const {
     strings->Clear();
-    addNamesThatFit(win::profileSections(m_sFileName), strings);
+    addNamesThatFit(m_file.sections(), strings);
 }
 
 void TIniFile::ReadSectionValues(const std::string& section, TStrings* strings) const {
@@ -51,7 +51,7 @@ void TIniFile::ReadSectionValues(const std::string& section, TStrings* strings) 
 
 void TIniFile::ReadWholeSectionValues(const std::string& section, TStrings* strings) const {
     TStringList keys;
-    for (const std::string& name : win::profileKeys(m_sFileName, section)) keys.Add(name);
+    for (const std::string& name : m_file.keys(section)) keys.Add(name);
     AddValues(section, keys, strings);
 }
 
@@ -61,6 +61,6 @@ void TIniFile::AddValues(const std::string& section, const TStrings& keys, TStri
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    if (!win::profileWriteString(m_sFileName, section, key, value))
+    if (!m_file.writeString(section, key, value))
         throw EIniFileException("Unable to write to " + m_sFileName);
 }

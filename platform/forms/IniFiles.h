@@ -1,18 +1,20 @@
-// The class library's INI file object over the layer's profile functions.
+// The class library's INI file object over the layer's profile file.
 //
-// Nothing is cached: every read sees the file as it is on disk now, every
-// write goes to disk at once.  The profile rules (names without case, blanks
-// and one pair of quotes around a value dropped, values cut at 2047
-// characters) are the layer's.
+// The file is kept parsed and read again only when it changed on disk, so
+// that every read sees the file as it is now at the cost of one look at its
+// size and time; every write goes to disk at once.  The profile rules (names
+// without case, blanks and one pair of quotes around a value dropped, values
+// cut at 2047 characters) are the layer's.
 #pragma once
 
 #include "Classes.h"
+#include "Win.h"
 
 #include <string>
 
 class TIniFile : public TObject {
 public:
-    explicit TIniFile(std::string fileName) : m_sFileName(std::move(fileName)) {}
+    explicit TIniFile(std::string fileName) : m_sFileName(std::move(fileName)), m_file(m_sFileName) {}
 
     const std::string& FileName() const { return m_sFileName; }
 
@@ -34,10 +36,11 @@ public:
 
     // Raises EIniFileException "Unable to write to %s" when the write fails.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
-    // Nothing is cached, so there is nothing to flush.
+    // Writes are on disk already, so there is nothing to flush.
     void UpdateFile() {}
 
 private:
     void AddValues(const std::string& section, const TStrings& keys, TStrings* strings) const;
     std::string m_sFileName;
+    win::ProfileFile m_file;
 };

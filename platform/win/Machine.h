@@ -135,8 +135,9 @@ std::string folder();
 void reload();
 // Change one key of machine.ini as a person at the machine would (take or
 // release an in-use mark, insert or remove a medium, change free space).
-// An empty value removes the key.
-void setValue(const std::string& section, const std::string& key, const std::string& value);
+// An empty value removes the key.  False (with the error set) when machine.ini
+// could not be rewritten.
+bool setValue(const std::string& section, const std::string& key, const std::string& value);
 // The host path a Windows path maps to ("" when it maps nowhere).
 std::string hostPath(const std::string& windowsPath);
 // Whether sleeps and waits advance only the virtual clock (the default).

@@ -5,16 +5,42 @@
 namespace win::profile {
 namespace {
 
-struct Line {
-    enum Kind { Blank, Comment, Section, Key };
-    std::string_view raw;  // without its line end
-    Kind kind = Blank;
-    std::string_view name;   // section or key name, trimmed
-    std::string_view value;  // after "=", trimmed
-    bool hasValue = false;
-};
+std::string_view unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
 
-Line classify(std::string_view raw) {
+std::string join(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& line : lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+Document::Document(std::string text) : text_(std::move(text)) {
+    std::string_view rest = text_;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view raw = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        lines_.push_back(classify(raw));
+    }
+    Section* open = nullptr;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind != Line::Section) continue;
+        if (open) open->end = i;
+        const auto [at, first] = sections_.try_emplace(text::upper(lines_[i].name), Section{i, lines_.size(), {}});
+        open = first ? &at->second : nullptr;
+    }
+}
+
+Document::Line Document::classify(std::string_view raw) {
     Line line;
     line.raw = raw;
     const std::string_view body = text::trimBlanks(raw);
@@ -43,124 +69,100 @@ Line classify(std::string_view raw) {
     return line;
 }
 
-std::vector<Line> parse(std::string_view text) {
-    std::vector<Line> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view raw = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-        lines.push_back(classify(raw));
+const Document::Section* Document::findSection(std::string_view section) const {
+    const auto at = sections_.find(text::upper(section));
+    return at == sections_.end() ? nullptr : &at->second;
+}
+
+std::size_t Document::findKey(std::string_view section, std::string_view key) const {
+    const Section* s = findSection(section);
+    if (!s) return lines_.size();
+    if (!s->keys) {
+        s->keys.emplace();
+        for (std::size_t i = s->header + 1; i < s->end; ++i)
+            if (lines_[i].kind == Line::Key) s->keys->try_emplace(text::upper(lines_[i].name), i);
     }
-    return lines;
+    const auto at = s->keys->find(text::upper(key));
+    return at == s->keys->end() ? lines_.size() : at->second;
 }
 
-// Index of the first header of the section, or lines.size().
-std::size_t findSection(const std::vector<Line>& lines, std::string_view section) {
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        if (lines[i].kind == Line::Section && text::equalNoCase(lines[i].name, section)) return i;
-    return lines.size();
-}
-
-// One past the last line of the section whose header is at index header.
-std::size_t sectionEnd(const std::vector<Line>& lines, std::size_t header) {
-    std::size_t i = header + 1;
-    while (i < lines.size() && lines[i].kind != Line::Section) ++i;
-    return i;
-}
-
-// Index of the key line inside the section, or lines.size().
-std::size_t findKey(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
-    const std::size_t header = findSection(lines, section);
-    if (header == lines.size()) return lines.size();
-    const std::size_t end = sectionEnd(lines, header);
-    for (std::size_t i = header + 1; i < end; ++i)
-        if (lines[i].kind == Line::Key && text::equalNoCase(lines[i].name, key)) return i;
-    return lines.size();
-}
-
-std::string_view unquote(std::string_view value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        return value.substr(1, value.size() - 2);
-    return value;
-}
-
-std::string join(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& line : lines) {
-        out += line;
-        out += "\r\n";
-    }
-    return out;
-}
-
-std::vector<std::string> rawLines(const std::vector<Line>& lines) {
+std::vector<std::string> Document::rawLines() const {
     std::vector<std::string> out;
-    out.reserve(lines.size() + 2);
-    for (const Line& line : lines) out.emplace_back(line.raw);
+    out.reserve(lines_.size() + 2);
+    for (const Line& line : lines_) out.emplace_back(line.raw);
     return out;
 }
 
-}  // namespace
-
-std::optional<std::string> readString(std::string_view text, std::string_view section, std::string_view key) {
-    const std::vector<Line> lines = parse(text);
-    const std::size_t at = findKey(lines, section, key);
-    if (at == lines.size() || !lines[at].hasValue) return std::nullopt;
-    return std::string(unquote(lines[at].value).substr(0, kMaxValue));
+std::optional<std::string> Document::readString(std::string_view section, std::string_view key) const {
+    const std::size_t at = findKey(section, key);
+    if (at == lines_.size() || !lines_[at].hasValue) return std::nullopt;
+    return std::string(unquote(lines_[at].value).substr(0, kMaxValue));
 }
 
-std::vector<std::string> keyNames(std::string_view text, std::string_view section) {
-    const std::vector<Line> lines = parse(text);
+std::vector<std::string> Document::keyNames(std::string_view section) const {
     std::vector<std::string> names;
-    const std::size_t header = findSection(lines, section);
-    if (header == lines.size()) return names;
-    const std::size_t end = sectionEnd(lines, header);
-    for (std::size_t i = header + 1; i < end; ++i)
-        if (lines[i].kind == Line::Key && !lines[i].name.empty()) names.emplace_back(lines[i].name);
+    const Section* s = findSection(section);
+    if (!s) return names;
+    for (std::size_t i = s->header + 1; i < s->end; ++i)
+        if (lines_[i].kind == Line::Key && !lines_[i].name.empty()) names.emplace_back(lines_[i].name);
     return names;
 }
 
-std::vector<std::string> sectionNames(std::string_view text) {
+std::vector<std::string> Document::sectionNames() const {
     std::vector<std::string> names;
-    for (const Line& line : parse(text))
+    for (const Line& line : lines_)
         if (line.kind == Line::Section) names.emplace_back(line.name);
     return names;
 }
 
-std::string writeString(std::string_view text, std::string_view section, std::string_view key,
-                        std::string_view value) {
-    const std::vector<Line> lines = parse(text);
-    std::vector<std::string> out = rawLines(lines);
+std::string Document::writeString(std::string_view section, std::string_view key, std::string_view value) const {
+    std::vector<std::string> out = rawLines();
     const std::string entry = std::string(key) + "=" + std::string(value);
-    const std::size_t header = findSection(lines, section);
-    if (header == lines.size()) {
+    const Section* s = findSection(section);
+    if (!s) {
         out.push_back("[" + std::string(section) + "]");
         out.push_back(entry);
         return join(out);
     }
-    const std::size_t at = findKey(lines, section, key);
-    if (at != lines.size()) {
-        out[at] = std::string(lines[at].name) + "=" + std::string(value);
+    const std::size_t at = findKey(section, key);
+    if (at != lines_.size()) {
+        out[at] = std::string(lines_[at].name) + "=" + std::string(value);
         return join(out);
     }
     // After the last non-blank line of the section, so that a blank line
     // separating it from the next section stays where it is.
-    std::size_t insertAt = header + 1;
-    const std::size_t end = sectionEnd(lines, header);
-    for (std::size_t i = header + 1; i < end; ++i)
-        if (lines[i].kind != Line::Blank) insertAt = i + 1;
+    std::size_t insertAt = s->header + 1;
+    for (std::size_t i = s->header + 1; i < s->end; ++i)
+        if (lines_[i].kind != Line::Blank) insertAt = i + 1;
     out.insert(out.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
     return join(out);
 }
 
-std::string deleteKey(std::string_view text, std::string_view section, std::string_view key) {
-    const std::vector<Line> lines = parse(text);
-    const std::size_t at = findKey(lines, section, key);
-    if (at == lines.size()) return std::string(text);
-    std::vector<std::string> out = rawLines(lines);
+std::string Document::deleteKey(std::string_view section, std::string_view key) const {
+    const std::size_t at = findKey(section, key);
+    if (at == lines_.size()) return text_;
+    std::vector<std::string> out = rawLines();
     out.erase(out.begin() + static_cast<std::ptrdiff_t>(at));
     return join(out);
+}
+
+std::optional<std::string> readString(std::string_view text, std::string_view section, std::string_view key) {
+    return Document(std::string(text)).readString(section, key);
+}
+
+std::vector<std::string> keyNames(std::string_view text, std::string_view section) {
+    return Document(std::string(text)).keyNames(section);
+}
+
+std::vector<std::string> sectionNames(std::string_view text) { return Document(std::string(text)).sectionNames(); }
+
+std::string writeString(std::string_view text, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    return Document(std::string(text)).writeString(section, key, value);
+}
+
+std::string deleteKey(std::string_view text, std::string_view section, std::string_view key) {
+    return Document(std::string(text)).deleteKey(section, key);
 }
 
 }  // namespace win::profile

@@ -1,5 +1,5 @@
-// The profile operations: the file is read through the layer on every call
-// (no cache) and parsed by the profile rules.
+// The profile files: parsed by the profile rules, read through the layer
+// again whenever the file's stamp differs from that of the copy kept.
 #include "Profile.h"
 #include "Win.h"
 
@@ -12,31 +12,50 @@ std::string profilePath(const std::string& file) {
     return windowsDirectory().value_or("") + "\\" + file;
 }
 
-std::string profileText(const std::string& file) {
-    std::string text;
-    return readWholeFile(profilePath(file), text) ? text : "";
+std::optional<FileStamp> stampOf(const std::string& path) {
+    FileStamp stamp;
+    if (!fileStamp(path, stamp)) return std::nullopt;
+    return stamp;
 }
 
 }  // namespace
 
-std::optional<std::string> profileString(const std::string& file, const std::string& section, const std::string& key) {
-    return profile::readString(profileText(file), section, key);
+ProfileFile::ProfileFile(const std::string& file) : path_(profilePath(file)) {}
+
+ProfileFile::~ProfileFile() = default;
+
+// A file that is missing reads as empty, and so does one that cannot be read
+// (which is tried again on the next call).
+const profile::Document& ProfileFile::current() const {
+    const std::optional<FileStamp> stamp = stampOf(path_);
+    if (!parsed_ || !whole_ || stamp != stamp_) {
+        std::string text;
+        const bool whole = !stamp || readWholeFile(path_, text);
+        keep(whole, stamp, whole ? std::move(text) : std::string());
+    }
+    return *parsed_;
 }
 
-std::vector<std::string> profileKeys(const std::string& file, const std::string& section) {
-    return profile::keyNames(profileText(file), section);
+void ProfileFile::keep(bool whole, std::optional<FileStamp> stamp, std::string text) const {
+    parsed_ = std::make_unique<profile::Document>(std::move(text));
+    stamp_ = stamp;
+    whole_ = whole;
 }
 
-std::vector<std::string> profileSections(const std::string& file) {
-    return profile::sectionNames(profileText(file));
+std::optional<std::string> ProfileFile::readString(const std::string& section, const std::string& key) const {
+    return current().readString(section, key);
 }
 
-bool profileWriteString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& value) {
-    const std::string path = profilePath(file);
-    std::string text;
-    if (fileExists(path) && !readWholeFile(path, text)) return false;
-    return writeWholeFile(path, profile::writeString(text, section, key, value));
+std::vector<std::string> ProfileFile::keys(const std::string& section) const { return current().keyNames(section); }
+
+std::vector<std::string> ProfileFile::sections() const { return current().sectionNames(); }
+
+bool ProfileFile::writeString(const std::string& section, const std::string& key, const std::string& value) {
+    std::string text = current().writeString(section, key, value);
+    if (!whole_ || !writeWholeFile(path_, text)) return false;
+    const std::optional<FileStamp> stamp = stampOf(path_);
+    keep(stamp.has_value(), stamp, std::move(text));
+    return true;
 }
 
 }  // namespace win

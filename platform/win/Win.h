@@ -110,6 +110,14 @@ struct SystemTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
 };
 bool getLastWriteTime(const std::string& path, FileTime& utc);
+// Size and last-write time together, without opening the file: what tells a
+// file that changed from the copy read before.  False when it is missing.
+struct FileStamp {
+    uint64_t size = 0;
+    FileTime lastWrite = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+bool fileStamp(const std::string& path, FileStamp& stamp);
 // Opens the file for writing (refused for read-only or in-use files).
 bool setLastWriteTime(const std::string& path, FileTime utc);
 // Local time uses the machine's time-zone bias (no daylight saving).
@@ -237,15 +245,37 @@ uint32_t regDeleteKey(RegRoot root, const std::string& key);  // with its sub-ke
 std::vector<std::string> regValueNames(RegRoot root, const std::string& key);
 
 // ------------------------------------------------------- profile (INI) files
-// The Windows profile rules: sections and keys without case, blanks around a
-// value dropped, one pair of surrounding quotes removed, values cut at 2047
-// characters.  Every call reads the file as it is now (no cache).
-std::optional<std::string> profileString(const std::string& file, const std::string& section,
-                                         const std::string& key);
-std::vector<std::string> profileKeys(const std::string& file, const std::string& section);
-std::vector<std::string> profileSections(const std::string& file);
-bool profileWriteString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& value);
+namespace profile {
+class Document;
+}
+// One profile file by the Windows profile rules: sections and keys without
+// case, blanks around a value dropped, one pair of surrounding quotes
+// removed, values cut at 2047 characters; a name without directory is in the
+// Windows directory.  The object keeps the file parsed and reads it again
+// only when its size or last-write time changed; its own writes go to disk
+// at once and into the copy it keeps.
+class ProfileFile {
+public:
+    explicit ProfileFile(const std::string& file);
+    ~ProfileFile();
+    ProfileFile(const ProfileFile&) = delete;
+    ProfileFile& operator=(const ProfileFile&) = delete;
+
+    std::optional<std::string> readString(const std::string& section, const std::string& key) const;
+    std::vector<std::string> keys(const std::string& section) const;
+    std::vector<std::string> sections() const;
+    // False when the file exists but cannot be read, or cannot be written.
+    bool writeString(const std::string& section, const std::string& key, const std::string& value);
+
+private:
+    const profile::Document& current() const;
+    void keep(bool whole, std::optional<FileStamp> stamp, std::string text) const;
+
+    std::string path_;
+    mutable std::unique_ptr<profile::Document> parsed_;
+    mutable std::optional<FileStamp> stamp_;  // nullopt: the file was missing
+    mutable bool whole_ = false;              // parsed_ holds the file's whole text
+};
 
 // ----------------------------------------------------- journal
 // One ordered record of what the machine was asked to do; its line numbers

@@ -288,5 +288,6 @@ void TfrmInstall::RemoveWorkDirectory(const std::string& dir, bool keepLog, bool
         for (const char* name : kWorkFiles)
             if (!(keepLog && SameText(name, "INSTALL.LOG"))) DeleteWorkFile(dir + name);
     }
-    if (!IsDriveRoot(NormalizePath(dir, true))) RemoveDir(dir);
+    // "D:\X\.." is a drive's root as well as "D:\" is.
+    if (!IsDriveRoot(NormalizePath(ExpandFileName(dir), true))) RemoveDir(dir);
 }

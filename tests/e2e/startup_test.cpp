@@ -51,6 +51,21 @@ TEST_F(StartUp, TempOptionIsUpperCasedAndBecomesTheWorkDirectory) {
     EXPECT_THAT(log, ::testing::Contains("SETUP.ALL wurde eingelesen"));
 }
 
+// A count that the description's lines cannot hold is refused before a
+// single numbered key is read, naming the section and key that hold it.
+TEST_F(StartUp, ImpossibleCountIsFatal) {
+    for (const char* section : {"FileGroups", "Types", "Uninstall"}) {
+        SCOPED_TRACE(section);
+        putSetupDescription(std::string("[") + section + "]\nCount=2147483647\n");
+        const SetupResult r = runSetup("box OK Ungültiger Eintrag\n");
+        const std::string text = std::string("Ungültiger Eintrag in SETUP.ALL: [") + section + "] Count, Abbruch !";
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_THAT(r.transcript, HasSubstr("beep"));
+        EXPECT_THAT(r.transcript, HasSubstr("box style=16 " + std::string(kFatal) + " text=\"" + text + "\""));
+        EXPECT_THAT(logTexts("C:\\TEMP\\INSTALL.LOG"), ::testing::Contains(text));
+    }
+}
+
 TEST_F(StartUp, TooLongTempOptionIsRefusedBeforeAnythingIsCreated) {
     const std::string option = "-TEMP=D:\\" + std::string(260, 'A');
     const SetupResult r = runSetup("box OK Pfad zu lang\n", {option});

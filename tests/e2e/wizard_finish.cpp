@@ -6,6 +6,7 @@
 
 #include "LzwPacker.h"
 #include "SplitWriter.h"
+#include "Machine.h"
 #include "Win.h"
 
 #include <algorithm>
@@ -300,6 +301,22 @@ TEST_F(Finish, MissingUninstallerStillSavesTheRecord) {
     EXPECT_FALSE(uninstallEntryExists());
 }
 
+// A registry whose file cannot be rewritten keeps the record and its
+// uninstaller; the registry file stays as it was and the user is told.
+TEST_F(Finish, RegistryThatCannotBeWrittenKeepsTheRecordAndTheUninstaller) {
+    putDescription(StandardDescription());
+    const std::string registry = machineDir + "/registry.reg";
+    const SetupResult r = runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", "C:\\Demo\\") +
+                                   "page frmConfirm\nmachine [Faults]" + registry + " disk-full\n" +
+                                   "machine [FaultLimits]" + registry + " 10\nclick cmdNext\n" +
+                                   "page frmExecInstall\nbox OK Konnte Uninstaller nicht in Registry eintragen\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
+    EXPECT_THAT(testsupport::readHostFile(host(kRecord)), HasSubstr("#FILE#C:\\Demo\\"));
+    EXPECT_TRUE(exists("C:\\WINNT\\Uninstal\\Demo\\unins0.exe"));
+    win::machine::reload();
+    EXPECT_FALSE(uninstallEntryExists());
+}
+
 // A blank in the uninstaller's path is quoted, as in every command line.
 TEST_F(Finish, UninstallStringWithABlankIsQuoted) {
     Description d = StandardDescription();
@@ -378,16 +395,22 @@ TEST_F(Finish, TempWorkDirectoryKeepsForeignFiles) {
     EXPECT_FALSE(exists("D:\\WORK\\INSTALL.LOG"));
 }
 
-TEST_F(Finish, DriveRootGivenAsTempWorkDirectoryStays) {
+class DriveRootAsWorkDirectory : public Finish, public ::testing::WithParamInterface<const char*> {};
+
+// However it is spelled, the root of a drive is never removed.
+TEST_P(DriveRootAsWorkDirectory, Stays) {
     putDescription(StandardDescription());
 
-    const SetupResult r = walk("", {"-TEMP=D:\\"});
+    const SetupResult r = walk("", {std::string("-TEMP=") + GetParam()});
 
     EXPECT_EQ(r.exitCode, 0) << r.err << r.transcript;
     EXPECT_TRUE(std::filesystem::is_directory(machineDir + "/drives/D"));
     EXPECT_FALSE(exists("D:\\SETUP.ALL"));
     EXPECT_EQ(lastLogLine(kKeptLog), "Installation abgeschossen");
 }
+
+INSTANTIATE_TEST_SUITE_P(Spellings, DriveRootAsWorkDirectory,
+                         ::testing::Values("D:\\", "D:\\X\\..", "d:\\WORK\\.\\..\\"));
 
 TEST_F(Finish, LogThatCannotBeCopiedStaysInTheWorkDirectory) {
     SKIP_ON_WINE("a file in use");

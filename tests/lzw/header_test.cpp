@@ -74,6 +74,21 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{"LongestName", withName(std::string(259, 'N')), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The archive tool reports such a member instead of passing over it.
+TEST(HeaderValidity, NameWithoutZeroIsTheWholeField) {
+    const std::string bytes = withName(std::string(260, 'N'));
+    LzwMemberHeader header;
+    EXPECT_EQ(LzwClassifyHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), header),
+              LzwHeaderKind::UnendingName);
+    LzwMemberHeader expected = sampleHeader();
+    expected.m_sFileName = std::string(260, 'N');
+    EXPECT_EQ(header, expected);
+    const std::string text = "no member";
+    EXPECT_EQ(LzwClassifyHeader(reinterpret_cast<const uint8_t*>(text.data()), text.size(), header),
+              LzwHeaderKind::NoMember);
+    EXPECT_EQ(header, kZero);
+}
+
 TEST(HeaderValidity, ShortFileHasZeroFieldsForWhatIsMissing) {
     const std::string full = LzwHeaderText(sampleHeader());
     LzwMemberHeader header;

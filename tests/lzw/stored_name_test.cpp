@@ -6,9 +6,10 @@
 namespace {
 
 TEST(StoredName, PlainNamesAreAccepted) {
-    for (const char* name : {"README.TXT", "a", "setup.all", "Übersicht 2.doc", ".profile", "CONFIG.SYS",
-                             "CONSOLE.TXT", "COM10", "LPTX.TXT", "NUL_.TXT", " leading blank", "a..b"})
-        EXPECT_TRUE(LzwIsPlainFileName(name)) << name;
+    const std::string accepted[] = {"README.TXT", "a", "setup.all", "Übersicht 2.doc", ".profile", "CONFIG.SYS",
+                                    "CONSOLE.TXT", "COM10", "LPTX.TXT", "NUL_.TXT", " leading blank", "a..b",
+                                    std::string(259, 'N')};
+    for (const std::string& name : accepted) EXPECT_TRUE(LzwIsPlainFileName(name)) << name;
 }
 
 TEST(StoredName, NamesThatAreNoPlainFileNameAreRefused) {
@@ -22,7 +23,9 @@ TEST(StoredName, NamesThatAreNoPlainFileNameAreRefused) {
         ".", "..", "NAME.", "NAME ", "NAME. .",
         // Devices, in any case and with any extension.
         "CON", "con", "PRN.TXT", "AUX", "Nul.txt", "NUL .TXT", "COM1", "com9.log", "LPT1", "LPT0.DAT", "CONIN$",
-        "CONOUT$", "COM\xB9", "LPT\xB3.txt"};
+        "CONOUT$", "COM\xB9", "LPT\xB3.txt",
+        // The whole name field without a zero byte: the name's end is lost.
+        std::string(260, 'N')};
     for (const std::string& name : refused) EXPECT_FALSE(LzwIsPlainFileName(name)) << name;
 }
 

@@ -18,7 +18,7 @@ std::string machineEnvironment(const std::string& name) {
 }
 
 std::string iniValue(const std::string& file, const std::string& section, const std::string& key) {
-    return win::profileString(file, section, key).value_or("<missing>");
+    return win::ProfileFile(file).readString(section, key).value_or("<missing>");
 }
 
 using EnvMembers = MergeTest;

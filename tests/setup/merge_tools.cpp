@@ -67,7 +67,7 @@ using IniTool = MergeTest;
 TEST_F(IniTool, EmptyFileNameMeansTheInstallersOwnIni) {
     makeDirC("SETUP");
     EXPECT_TRUE(WriteIniValue("Main", "Key", "Wert", ""));
-    EXPECT_EQ(win::profileString("C:\\SETUP\\SETUP.ini", "Main", "Key").value_or(""), "Wert");
+    EXPECT_EQ(win::ProfileFile("C:\\SETUP\\SETUP.ini").readString("Main", "Key").value_or(""), "Wert");
 }
 
 TEST_F(IniTool, RefusedWriteIsReportedNotThrown) {

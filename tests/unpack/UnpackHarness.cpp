@@ -38,7 +38,7 @@ std::vector<std::string> launcher() {
 // The POSIX time zone whose offset is the machine's bias (UTC = local +
 // bias), without daylight saving, so that Wine keeps the machine's clock.
 std::string machineTimeZone(const std::string& machineDir) {
-    const std::optional<std::string> bias = win::profileString(machineDir + "/machine.ini", "Machine", "TimeBias");
+    const std::optional<std::string> bias = win::ProfileFile(machineDir + "/machine.ini").readString("Machine", "TimeBias");
     const int minutes = bias ? std::stoi(*bias) : 0;
     char zone[32];
     std::snprintf(zone, sizeof zone, "UTC%s%d:%02d", minutes < 0 ? "-" : "", std::abs(minutes) / 60,

@@ -227,5 +227,42 @@ INSTANTIATE_TEST_SUITE_P(Names, UnpackHostileNameTest,
                          ::testing::Values("..\\evil.txt", "../evil.txt", "sub\\evil.txt", "sub/evil.txt",
                                            "C:evil.txt", "..", "NUL"));
 
+struct UnusableNameCase {
+    const char* label;
+    std::string stored;
+    std::string shown;
+};
+void PrintTo(const UnusableNameCase& c, std::ostream* os) { *os << c.label; }
+
+class UnpackUnusableNameTest : public UnpackExtractTest, public ::testing::WithParamInterface<UnusableNameCase> {};
+
+// Without -O and with no answer to give: a name that is no plain file name
+// gets its error lines before any question would be asked (the target of
+// "sub/x.txt" exists), shown without control bytes, and counts as failed.
+TEST_P(UnpackUnusableNameTest, IsReportedWithoutQuestion) {
+    const UnusableNameCase& c = GetParam();
+    putMember("LZ1.PAK", c.stored, "boese");
+    putMember("LZ2.PAK", "good.txt", "gut");
+    putFile("out/sub/x.txt", "alt");
+    std::set<std::string> expected = filesOnMachine();
+    expected.insert(work + "/out/good.txt");
+
+    const RunResult r = run({"-U", "-Dout/"});
+
+    EXPECT_EQ(r.out, extractHeading("LZ*.PAK", "out/") + "LZ1.PAK      => " + c.shown + "\n!!!out/" + c.shown +
+                         "\n!!!LZ1.PAK\n" + kNotUnpacked +
+                         "LZ2.PAK      => good.txt\n"
+                         "\n1 Dateien, entpackt\n");
+    EXPECT_EQ(readFile("out/sub/x.txt"), "alt");
+    EXPECT_EQ(filesOnMachine(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, UnpackUnusableNameTest,
+    ::testing::Values(UnusableNameCase{"ControlBytes", "\x1B[2J\x1B]0;x\x07\r\n.txt", "?[2J?]0;x???.txt"},
+                      UnusableNameCase{"NameFieldWithoutZero", std::string(260, 'N'), std::string(260, 'N')},
+                      UnusableNameCase{"ExistingTargetInASubdirectory", "sub/x.txt", "sub/x.txt"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
 }  // namespace
 }  // namespace unpacktest

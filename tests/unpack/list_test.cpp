@@ -81,6 +81,20 @@ TEST_F(UnpackListTest, ArchiveNamesAndMaskInLocaleCodeSet) {
                          "\n1 Dateien, 11 Bytes\n");
 }
 
+// Control bytes of a stored name would reach the terminal: each shows as
+// "?".  A member whose name field has no zero byte is listed with the whole
+// field, not passed over.
+TEST_F(UnpackListTest, NamesAreShownWithoutControlBytes) {
+    putHeaderOnly("LZ1.PAK", "\x1B[2J\x1B]0;Titel\x07" "a\tb\r\n.txt", 5, kStamp);
+    putHeaderOnly("LZ2.PAK", std::string(260, 'N'), 7, kStamp);
+    const RunResult r = run({"-L"});
+    EXPECT_EQ(r.out, kListHeading +
+                         "05.03.2024    14:03:06            5         LZ1.PAK => ?[2J?]0;Titel?a?b??.txt\n"
+                         "05.03.2024    14:03:06            7         LZ2.PAK => " + std::string(260, 'N') +
+                         "\n"
+                         "\n2 Dateien, 12 Bytes\n");
+}
+
 class UnpackListMaskTest : public UnpackListTest, public ::testing::WithParamInterface<std::string> {};
 
 // The members are read from the mask's directory; the listing shows their

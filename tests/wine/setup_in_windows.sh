@@ -5,11 +5,16 @@
 #   2. the same walk driving the native windows, with a picture of every
 #      page and box: the same transcript, exit code and installed files;
 #   3. a person by real X input (xdotool, mouse and keys), no script: the
-#      same installed files.
+#      same installed files;
+#   4. on the demo medium with a parameter page (an .IPA and an .ENV member
+#      added, packed with LZWPACK), a walk through every kind of control,
+#      headless and driving the native windows: the same transcript, exit
+#      code and files.
 # Needs an X server without a window manager (DISPLAY).
-# usage: setup_in_windows.sh SETUP_EXE MEDIUM_DIR WALK_SCRIPT WORK_DIR
+# usage: setup_in_windows.sh SETUP_EXE MEDIUM_DIR WALK_SCRIPT WORK_DIR LZWPACK
 set -euo pipefail
-exe=$1 medium=$2 walk=$3 work=$4
+exe=$1 medium=$2 walk=$3 work=$4 lzwpack=$5
+here=$(cd "$(dirname "$0")" && pwd)
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 rm -rf "$work"
 mkdir -p "$work"
@@ -19,15 +24,35 @@ fail() {
   exit 1
 }
 
+# The demo medium with a parameter page: ten INI settings and two
+# environment variables to edit, more than the scroll box shows at once.
+parameters=$work/parameter-medium
+make_parameter_medium() {
+  mkdir -p "$parameters/members"
+  cp -r "$medium"/. "$parameters/"
+  {
+    printf '[Setup]\r\nIsIpaFile=1\r\n[Server]\r\n'
+    for i in $(seq 10); do printf 'Schluessel%d=Wert %d\r\n' "$i" "$i"; done
+  } >"$parameters/members/DEMO.IPA"
+  printf '[Setup]\r\nIsEnvFile=1\r\n[Environment]\r\nBRIMLUND_HOME=C:\\Demo\r\nBRIMLUND_MODE=test\r\n' \
+    >"$parameters/members/DEMO.ENV"
+  "$lzwpack" --name DEMO.IPA "$parameters/members/DEMO.IPA" "$parameters/LZ000005.PAK"
+  "$lzwpack" --name DEMO.ENV "$parameters/members/DEMO.ENV" "$parameters/LZ000006.PAK"
+  sed 's/^LZ000002=100100$/&\nLZ000005=000000\nLZ000006=000000/' "$(dirname "$walk")/SETUP.ALL" |
+    iconv -f UTF-8 -t WINDOWS-1252 >"$parameters/members/SETUP.ALL"
+  "$lzwpack" --name SETUP.ALL "$parameters/members/SETUP.ALL" "$parameters/INST.ALL"
+  rm -r "$parameters/members"
+}
+
 # Without a window manager a managed window waits seconds when it closes:
-# the prefix makes Wine's windows unmanaged.
+# the prefix makes Wine's windows unmanaged.  $2: the medium (the demo's).
 new_prefix() {
   local prefix=$work/$1
   WINEPREFIX=$prefix DISPLAY= wineboot -i >/dev/null 2>&1
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
   mkdir -p "$prefix/drive_c/medium"
-  cp -r "$medium"/. "$exe" "$prefix/drive_c/medium/"
+  cp -r "${2:-$medium}"/. "$exe" "$prefix/drive_c/medium/"
 }
 
 # setup.exe in prefix $1 with the environment assignments that follow.
@@ -38,9 +63,12 @@ run_setup() {
 }
 
 walk_windows="Z:${walk//\//\\}"
+make_parameter_medium
 new_prefix headless &
 new_prefix windows &
 new_prefix person &
+new_prefix controls-headless "$parameters" &
+new_prefix controls-windows "$parameters" &
 wait
 
 # ---- 1 and 2: the scripted walk, headless and in native windows
@@ -83,6 +111,34 @@ run_setup windows SETUP_UI=win32 SETUP_SCRIPT="Z:${work//\//\\}\\again.script" S
 grep -q ' box style=36 .* answer=Yes$' "$work/windows/drive_c/again.txt" || fail "the box was not answered"
 file "$(find "$work/windows/drive_c/again" -name '*-box.png')" | grep -q 'PNG image data' || fail "no picture of the box"
 echo "native box pictured and answered by its own button"
+
+# ---- 4: every kind of control, through its native window
+controls_windows="Z:${here//\//\\}\\controls.script"
+code_headless=0
+run_setup controls-headless DISPLAY= SETUP_SCRIPT="$controls_windows" SETUP_TRANSCRIPT='C:\transcript.txt' ||
+  code_headless=$?
+code_windows=0
+run_setup controls-windows SETUP_UI=win32 SETUP_SCRIPT="$controls_windows" SETUP_TRANSCRIPT='C:\transcript.txt' ||
+  code_windows=$?
+[ "$code_headless" -eq 0 ] || fail "the headless walk through the controls ended with exit code $code_headless"
+[ "$code_windows" -eq 0 ] || fail "the walk through the native controls ended with exit code $code_windows"
+diff <(strip_numbers "$work/controls-headless/drive_c/transcript.txt") \
+  <(strip_numbers "$work/controls-windows/drive_c/transcript.txt") ||
+  fail "the walk through the native controls saw other things than the headless walk"
+diff -r "$work/controls-headless/drive_c/Brimlund" "$work/controls-windows/drive_c/Brimlund" ||
+  fail "the walk through the native controls installed other files"
+# The log shows the directories chosen and every file installed.
+install_log() { sed 's/^[0-9. :]* - //; s/\r$//' "$work/$1/drive_c/windows/Uninstal/Brimlund Demo/INSTALL.LOG"; }
+diff <(install_log controls-headless) <(install_log controls-windows) ||
+  fail "the walk through the native controls logged other things"
+install_log controls-windows | grep -q '^Netzwerkverzeichnis: C:\\windows\\[^\\]*\\$' ||
+  fail "the keys in the directory list did not choose the network directory"
+for setting in Schluessel9=neun Schluessel10=zehn; do
+  grep -q "^$setting" "$work/controls-windows/drive_c/Brimlund/DEMO.INI" || fail "$setting was not written"
+done
+WINEPREFIX=$work/controls-windows wineserver -w  # the registry is on disk once the server has gone
+grep -q '"BRIMLUND_MODE"="demo"' "$work/controls-windows/system.reg" || fail "the memo's text was not taken"
+echo "walk through every kind of native control: same transcript, exit code and files as headless"
 
 # ---- 3: a person, by real input events
 person=$work/person

@@ -102,7 +102,8 @@ void ScriptedUser::fail(int line, const std::string& what) {
 std::optional<Step> ScriptedUser::takeStep() {
     while (std::optional<Step> step = m_script.take()) {
         if (step->action != Action::Machine) return step;
-        win::machine::setValue(step->section, step->target, step->text);
+        if (!win::machine::setValue(step->section, step->target, step->text))
+            fail(step->line, "machine.ini could not be changed");
         m_transcript->write("user " + step->source);
     }
     return std::nullopt;
@@ -184,6 +185,51 @@ void ScriptedUser::answerBox(BoxRequest& box) {
     box.Result = button;
 }
 
+// --------------------------------------------------------------- hands
+void Hands::click(TControl& control) {
+    if (auto* windowed = dynamic_cast<TWinControl*>(&control)) windowed->SetFocus();
+    control.Click();
+}
+
+void Hands::focus(TWinControl& control) { control.SetFocus(); }
+
+void Hands::key(TForm& form, uint16_t key, TShiftState shift) { form.DispatchKey(key, shift); }
+
+void Hands::check(TCheckListBox& list, int index) {
+    list.SetFocus();
+    list.ClickCheckBox(index);
+}
+
+void Hands::select(TCheckListBox& list, int index) {
+    list.SetFocus();
+    list.ClickItem(index);
+}
+
+void Hands::type(TEdit& edit, const std::string& text) {
+    edit.SetFocus();
+    edit.Text = text;
+}
+
+void Hands::type(TMemo& memo, const std::string& text) {
+    memo.SetFocus();
+    memo.Lines->Clear();
+    for (std::size_t start = 0; !text.empty() && start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        memo.Lines->Add(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+void Hands::drive(TDriveComboBox& box, char drive) {
+    box.SetFocus();
+    box.SetDrive(drive);
+}
+
+void Hands::open(TDirectoryListBox& list, const std::string& entry) {
+    list.SetFocus();
+    list.OpenEntry(entry);
+}
+
 // ------------------------------------------------------------- actions
 void ScriptedUser::act(TForm& form, const Step& step) {
     switch (step.action) {
@@ -193,20 +239,18 @@ void ScriptedUser::act(TForm& form, const Step& step) {
             fail(step.line, form.Name + " waits for the user, but the script says \"" + step.source + "\"");
         case Action::Click: {
             TControl* control = findControl(form, step);
-            if (!reachable(*control, step)) return;
-            if (auto* windowed = dynamic_cast<TWinControl*>(control)) windowed->SetFocus();
-            control->Click();
+            if (reachable(*control, step)) m_hands->click(*control);
             return;
         }
         case Action::Focus: {
             auto* control = controlOfKind<TWinControl>(form, step, "a control that takes the focus");
             if (!control->TakesFocus()) fail(step.line, step.target + " takes no focus");
-            if (reachable(*control, step)) control->SetFocus();
+            if (reachable(*control, step)) m_hands->focus(*control);
             return;
         }
         case Action::Key:
             m_transcript->write("user " + step.source);
-            form.DispatchKey(step.key, step.shift);
+            m_hands->key(form, step.key, step.shift);
             return;
         case Action::Check:
         case Action::Select: {
@@ -215,11 +259,10 @@ void ScriptedUser::act(TForm& form, const Step& step) {
                 fail(step.line, step.target + " has no item " + std::to_string(step.index) + " (it has " +
                                     std::to_string(list->Items->Count()) + ")");
             if (!reachable(*list, step)) return;
-            list->SetFocus();
             if (step.action == Action::Check)
-                list->ClickCheckBox(step.index);
+                m_hands->check(*list, step.index);
             else
-                list->ClickItem(step.index);
+                m_hands->select(*list, step.index);
             return;
         }
         case Action::Text: return typeText(form, step);
@@ -227,16 +270,12 @@ void ScriptedUser::act(TForm& form, const Step& step) {
             auto* box = controlOfKind<TDriveComboBox>(form, step, "a drive box");
             if (!(win::logicalDrives() & (1u << (step.drive - 'A'))))
                 fail(step.line, std::string("the machine has no drive ") + step.drive + ":");
-            if (!reachable(*box, step)) return;
-            box->SetFocus();
-            box->SetDrive(step.drive);
+            if (reachable(*box, step)) m_hands->drive(*box, step.drive);
             return;
         }
         case Action::Dir: {
             auto* list = controlOfKind<TDirectoryListBox>(form, step, "a directory list");
-            if (!reachable(*list, step)) return;
-            list->SetFocus();
-            list->OpenEntry(step.text);
+            if (reachable(*list, step)) m_hands->open(*list, step.text);
             return;
         }
     }
@@ -245,19 +284,9 @@ void ScriptedUser::act(TForm& form, const Step& step) {
 void ScriptedUser::typeText(TForm& form, const Step& step) {
     TControl* control = findControl(form, step);
     if (auto* memo = dynamic_cast<TMemo*>(control)) {
-        if (!reachable(*memo, step, memo->ReadOnly)) return;
-        memo->SetFocus();
-        memo->Lines->Clear();
-        const std::string text = withLineFeeds(step.text);
-        for (std::size_t start = 0; !text.empty() && start <= text.size();) {
-            const std::size_t end = std::min(text.find('\n', start), text.size());
-            memo->Lines->Add(text.substr(start, end - start));
-            start = end + 1;
-        }
+        if (reachable(*memo, step, memo->ReadOnly)) m_hands->type(*memo, withLineFeeds(step.text));
     } else if (auto* edit = dynamic_cast<TEdit*>(control)) {
-        if (!reachable(*edit, step, edit->ReadOnly)) return;
-        edit->SetFocus();
-        edit->Text = step.text;
+        if (reachable(*edit, step, edit->ReadOnly)) m_hands->type(*edit, step.text);
     } else {
         fail(step.line, step.target + " is no edit field or memo");
     }

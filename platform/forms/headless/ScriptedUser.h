@@ -21,6 +21,24 @@
 
 namespace forms::headless {
 
+// How the scripted user's steps reach the program.  These carry them out on
+// the model itself; a back end with real windows carries them out through
+// its windows, as a person's input would arrive there.
+class Hands {
+public:
+    virtual ~Hands() = default;
+    virtual void click(TControl& control);
+    virtual void focus(TWinControl& control);
+    virtual void key(TForm& form, uint16_t key, TShiftState shift);
+    virtual void check(TCheckListBox& list, int index);
+    virtual void select(TCheckListBox& list, int index);
+    virtual void type(TEdit& edit, const std::string& text);
+    // A memo's lines, a line feed between them.
+    virtual void type(TMemo& memo, const std::string& text);
+    virtual void drive(TDriveComboBox& box, char drive);
+    virtual void open(TDirectoryListBox& list, const std::string& entry);
+};
+
 class ScriptedUser : public DisplayBackEnd {
 public:
     ScriptedUser(Script script, std::unique_ptr<Transcript> transcript);
@@ -33,6 +51,9 @@ public:
     static std::unique_ptr<ScriptedUser> fromText(const std::string& utf8, const std::string& transcriptPath);
 
     const Transcript& transcript() const { return *m_transcript; }
+    // From now on the steps go through these hands (they must outlive the
+    // user's steps).
+    void useHands(Hands& hands) { m_hands = &hands; }
 
     void formShown(TForm& form, bool modal) override;
     void formHidden(TForm& form) override;
@@ -65,6 +86,8 @@ private:
 
     Script m_script;
     std::unique_ptr<Transcript> m_transcript;
+    Hands m_ownHands;
+    Hands* m_hands = &m_ownHands;
     bool m_bTimerFired = false;  // in this modal window, since the last user step
 };
 

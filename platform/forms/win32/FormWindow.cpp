@@ -9,6 +9,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <tuple>
@@ -339,10 +340,9 @@ void FormWindow::syncContent(TWinControl& control, Native& native) {
     } else if (auto* directories = dynamic_cast<TDirectoryListBox*>(&control)) {
         native.entries = directories->Entries();
         syncList(hwnd, native, directoryLines(native.entries), false);
-        const int current = indexOf(native.entries, directories->Directory());
-        if (current != native.selected) {
-            native.selected = current;
-            SendMessageA(hwnd, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
+        if (directories->ItemIndex() != native.selected) {
+            native.selected = directories->ItemIndex();
+            SendMessageA(hwnd, LB_SETCURSEL, static_cast<WPARAM>(native.selected), 0);
         }
     } else if (auto* drives = dynamic_cast<TDriveComboBox*>(&control)) {
         syncList(hwnd, native, drives->ItemTexts(), true);
@@ -436,6 +436,11 @@ void FormWindow::syncFocus() {
 TControl* FormWindow::controlOf(HWND hwnd) const {
     const auto found = m_controls.find(hwnd);
     return found == m_controls.end() ? nullptr : found->second;
+}
+
+HWND FormWindow::nativeOf(const TControl& control) const {
+    const auto found = m_natives.find(&control);
+    return found == m_natives.end() ? nullptr : found->second.hwnd;
 }
 
 TWinControl* FormWindow::containerOf(HWND hwnd) const {
@@ -548,13 +553,96 @@ void FormWindow::command(HWND child, int code) {
         });
     } else if (auto* directories = dynamic_cast<TDirectoryListBox*>(control)) {
         const auto index = SendMessageA(child, LB_GETCURSEL, 0, 0);
-        if (code != LBN_DBLCLK || index < 0 || index >= static_cast<LRESULT>(native.entries.size())) return;
+        if (index < 0 || index >= static_cast<LRESULT>(native.entries.size())) return;
         const std::string entry = native.entries[static_cast<std::size_t>(index)];
-        post([directories, entry] {
-            directories->SetFocus();
-            directories->OpenEntry(entry);
-        });
+        const int line = static_cast<int>(index);
+        // A click selects the line, a double click opens it too.
+        if (code == LBN_SELCHANGE)
+            post([directories, line] {
+                directories->SetFocus();
+                directories->SetItemIndex(line);
+            });
+        if (code == LBN_DBLCLK)
+            post([directories, entry] {
+                directories->SetFocus();
+                directories->OpenEntry(entry);
+            });
     }
+}
+
+// ------------------------------------------------------- a person's hand
+void FormWindow::press(TButton& button) {
+    if (HWND hwnd = nativeOf(button)) SendMessageA(hwnd, BM_CLICK, 0, 0);
+}
+
+void FormWindow::pressItem(TCheckListBox& list, int index, bool onCheckBox) {
+    HWND hwnd = nativeOf(list);
+    RECT row{}, inside{};
+    if (!hwnd) return;
+    GetClientRect(hwnd, &inside);
+    SendMessageA(hwnd, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row));
+    if (row.top < inside.top || row.bottom > inside.bottom) {
+        SendMessageA(hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+        SendMessageA(hwnd, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row));
+    }
+    const int side = std::max(list.ItemHeight - 2, 8);
+    const LPARAM point = MAKELPARAM(row.left + (onCheckBox ? side / 2 : side + 6), (row.top + row.bottom) / 2);
+    SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(hwnd, WM_LBUTTONUP, 0, point);
+}
+
+// A multi-line edit control tells no change of its window text, but of
+// typed text it does.
+void FormWindow::type(TWinControl& field, const std::string& text) {
+    HWND hwnd = nativeOf(field);
+    if (!hwnd) return;
+    if (!dynamic_cast<TMemo*>(&field)) {
+        SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        return;
+    }
+    std::string typed;
+    for (char c : text) typed += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    SendMessageA(hwnd, EM_SETSEL, 0, -1);
+    SendMessageA(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed.c_str()));
+}
+
+void FormWindow::pickDrive(TDriveComboBox& box, char drive) {
+    HWND hwnd = nativeOf(box);
+    const std::vector<std::string>& items = m_natives[&box].items;
+    const auto found = std::find_if(items.begin(), items.end(), [drive](const std::string& item) {
+        return std::toupper(static_cast<unsigned char>(item[0])) == std::toupper(static_cast<unsigned char>(drive));
+    });
+    if (!hwnd || found == items.end()) return;
+    SendMessageA(hwnd, CB_SETCURSEL, static_cast<WPARAM>(found - items.begin()), 0);
+    notifyParent(hwnd, CBN_SELCHANGE);
+}
+
+bool FormWindow::openLine(TDirectoryListBox& list, const std::string& entry) {
+    HWND hwnd = nativeOf(list);
+    const int line = lineOf(list, entry);
+    if (!hwnd || line < 0) return false;
+    SendMessageA(hwnd, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+    notifyParent(hwnd, LBN_SELCHANGE);
+    notifyParent(hwnd, LBN_DBLCLK);
+    return true;
+}
+
+void FormWindow::notifyParent(HWND child, int code) {
+    SendMessageA(GetParent(child), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), code), reinterpret_cast<LPARAM>(child));
+}
+
+// The list's lines are the root, the ancestors, the directory and its
+// sub-directories.
+int FormWindow::lineOf(const TDirectoryListBox& list, const std::string& entry) const {
+    const auto found = m_natives.find(&list);
+    if (found == m_natives.end()) return -1;
+    const std::vector<std::string>& entries = found->second.entries;
+    const int current = indexOf(entries, list.Directory());
+    if (entry == "..") return current > 0 ? current - 1 : -1;
+    if ((entry.size() >= 2 && entry[1] == ':') || entry.starts_with("\\")) return indexOf(entries, entry);
+    for (std::size_t i = static_cast<std::size_t>(current + 1); current >= 0 && i < entries.size(); ++i)
+        if (win::text::equalNoCase(entries[i].substr(entries[i].rfind('\\') + 1), entry)) return static_cast<int>(i);
+    return -1;
 }
 
 // A press on the check box toggles it, a press on the text selects the item.

@@ -40,6 +40,21 @@ public:
     // The control of one of this form's native windows; nullptr for the
     // form's own window and for windows not of this form.
     TControl* controlOf(HWND hwnd) const;
+    // The native window of one of this form's windowed controls, nullptr
+    // for others.
+    HWND nativeOf(const TControl& control) const;
+
+    // What a person does to a control, sent as the messages its window gets
+    // then; what the window makes of them is posted as user actions.
+    void press(TButton& button);
+    void pressItem(TCheckListBox& list, int index, bool onCheckBox);
+    // Edit fields take the text as their window text, memos as typed over
+    // everything they show (lines separated by line feeds).
+    void type(TWinControl& field, const std::string& text);
+    void pickDrive(TDriveComboBox& box, char drive);
+    // A double click on the line that shows the entry (a sub-directory
+    // name, "..", or a full path); false when no line shows it.
+    bool openLine(TDirectoryListBox& list, const std::string& entry);
 
 private:
     // What a windowed control's native window shows now.
@@ -80,6 +95,9 @@ private:
     Bitmap& bitmapOf(const TImage& image);
     void drawCheckItem(const DRAWITEMSTRUCT& item);
     void command(HWND child, int code);
+    // The notification a control sends its parent.
+    void notifyParent(HWND child, int code);
+    int lineOf(const TDirectoryListBox& list, const std::string& entry) const;
     void pressCheckList(HWND hwnd, int x, int y);
     void post(std::function<void()> action);
 

@@ -65,12 +65,115 @@ bool editingKey(const TControl* focused, WPARAM key) {
 
 }  // namespace
 
-std::unique_ptr<DisplayBackEnd> createDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser) {
+std::unique_ptr<DisplayBackEnd> createDisplay(std::unique_ptr<headless::ScriptedUser> scriptedUser) {
     return std::make_unique<Win32Display>(std::move(scriptedUser), pictureFolderFromEnvironment());
 }
 
-Win32Display::Win32Display(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder)
+// The scripted user's steps as messages to the native windows.  What no
+// window of ours shows (a click on a label, a directory the list does not
+// show) goes to the model as headless.
+class Win32Display::ScriptedHands : public headless::Hands {
+public:
+    explicit ScriptedHands(Win32Display& display) : m_display(display) {}
+
+    void click(TControl& control) override {
+        auto* button = dynamic_cast<TButton*>(&control);
+        FormWindow* window = windowOf(control);
+        if (!button || !window) return Hands::click(control);
+        window->press(*button);
+        m_display.takeInput();
+    }
+
+    // A click into the control moves the keyboard focus there.
+    void focus(TWinControl& control) override {
+        HWND hwnd = nativeOf(control);
+        if (!hwnd) return Hands::focus(control);
+        SetFocus(hwnd);
+        m_display.noticeFocus();
+        m_display.takeInput();
+    }
+
+    // The key goes down and up in the window with the keyboard focus, the
+    // modifiers held meanwhile.
+    void key(TForm& form, uint16_t key, TShiftState shift) override {
+        FormWindow& window = m_display.windowFor(form);
+        HWND target = GetFocus();
+        if (!target || GetAncestor(target, GA_ROOT) != window.hwnd()) target = window.hwnd();
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        BYTE held[256];
+        std::copy(std::begin(keys), std::end(keys), held);
+        held[VK_SHIFT] = shift.Contains(ssShift) ? 0x80 : 0;
+        held[VK_CONTROL] = shift.Contains(ssCtrl) ? 0x80 : 0;
+        held[VK_MENU] = shift.Contains(ssAlt) ? 0x80 : 0;
+        SetKeyboardState(held);
+        const bool alt = shift.Contains(ssAlt);
+        const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16 | (alt ? 1 << 29 : 0);
+        PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, scan | 1);
+        m_display.takeInput();
+        PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, key, scan | 1 | 3u << 30);
+        m_display.takeInput();
+        SetKeyboardState(keys);
+    }
+
+    void check(TCheckListBox& list, int index) override { pressItem(list, index, true); }
+    void select(TCheckListBox& list, int index) override { pressItem(list, index, false); }
+
+    void type(TEdit& edit, const std::string& text) override {
+        if (!typeInto(edit, text)) Hands::type(edit, text);
+    }
+    void type(TMemo& memo, const std::string& text) override {
+        if (!typeInto(memo, text)) Hands::type(memo, text);
+    }
+
+    void drive(TDriveComboBox& box, char drive) override {
+        FormWindow* window = windowOf(box);
+        if (!window) return Hands::drive(box, drive);
+        window->pickDrive(box, drive);
+        m_display.takeInput();
+    }
+
+    void open(TDirectoryListBox& list, const std::string& entry) override {
+        FormWindow* window = windowOf(list);
+        if (!window || !window->openLine(list, entry)) return Hands::open(list, entry);
+        m_display.takeInput();
+    }
+
+private:
+    FormWindow* windowOf(TControl& control) const {
+        TForm* form = control.ParentForm();
+        FormWindow* window = form ? &m_display.windowFor(*form) : nullptr;
+        return window && window->nativeOf(control) ? window : nullptr;
+    }
+
+    HWND nativeOf(TControl& control) const {
+        FormWindow* window = windowOf(control);
+        return window ? window->nativeOf(control) : nullptr;
+    }
+
+    void pressItem(TCheckListBox& list, int index, bool onCheckBox) {
+        FormWindow* window = windowOf(list);
+        if (!window) return onCheckBox ? Hands::check(list, index) : Hands::select(list, index);
+        window->pressItem(list, index, onCheckBox);
+        m_display.takeInput();
+    }
+
+    // A click into the field, then the text.
+    bool typeInto(TWinControl& field, const std::string& text) {
+        FormWindow* window = windowOf(field);
+        if (!window) return false;
+        focus(field);
+        window->type(field, text);
+        m_display.takeInput();
+        return true;
+    }
+
+    Win32Display& m_display;
+};
+
+Win32Display::Win32Display(std::unique_ptr<headless::ScriptedUser> scriptedUser, std::string pictureFolder)
     : m_user(std::move(scriptedUser)),
+      m_hands(std::make_unique<ScriptedHands>(*this)),
       m_input([this](const void* form) {
           const auto found = m_windows.find(static_cast<const TForm*>(form));
           return found != m_windows.end() && found->second->shown();
@@ -80,6 +183,7 @@ Win32Display::Win32Display(std::unique_ptr<DisplayBackEnd> scriptedUser, std::st
     InitCommonControlsEx(&controls);
     LoadLibraryA("riched20.dll");
     FormWindow::registerClasses();
+    if (m_user) m_user->useHands(*m_hands);
 }
 
 Win32Display::~Win32Display() = default;
@@ -215,6 +319,12 @@ void Win32Display::noticeFocus() {
     FormWindow* window = windowOf(focus);
     auto* control = window ? dynamic_cast<TWinControl*>(window->controlOf(focus)) : nullptr;
     if (control && control != window->form().ActiveControl) post(&window->form(), [control] { control->SetFocus(); });
+}
+
+void Win32Display::takeInput() {
+    pump();
+    while (runPosted()) {
+    }
 }
 
 void Win32Display::handle(MSG& message) {

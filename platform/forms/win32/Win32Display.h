@@ -14,14 +14,19 @@
 // Boxes are the system's MessageBoxA.
 //
 // With a scripted user the script decides every wait as in the headless
-// back end and the windows show what it does; a box is shown natively once
-// the script has answered it, and answered by a click on its own button.
+// back end, and its steps reach the model through the native windows: the
+// controls get the messages a person's input would bring them (a button
+// BM_CLICK, an edit field its new text, a list a click or a selection with
+// the notification the list sends), and what the windows make of them is
+// what changes the model.  A box is shown natively once the script has
+// answered it, and answered by a click on its own button.
 // SETUP_SCREENSHOTS names a folder that receives a PNG picture of every
 // page and box as it is shown ("NNNN-NAME.png").
 #pragma once
 
 #include "Api.h"
 #include "PostedInput.h"
+#include "headless/ScriptedUser.h"
 
 #include <functional>
 #include <map>
@@ -35,7 +40,7 @@ class FormWindow;
 
 class Win32Display : public DisplayBackEnd {
 public:
-    Win32Display(std::unique_ptr<DisplayBackEnd> scriptedUser, std::string pictureFolder);
+    Win32Display(std::unique_ptr<headless::ScriptedUser> scriptedUser, std::string pictureFolder);
     ~Win32Display() override;
 
     void formShown(TForm& form, bool modal) override;
@@ -52,6 +57,8 @@ public:
     void post(const void* target, std::function<void()> action);
 
 private:
+    class ScriptedHands;
+
     FormWindow& windowFor(TForm& form);
     FormWindow* windowOf(HWND hwnd) const;
     void syncWindows();
@@ -62,13 +69,17 @@ private:
     void handle(MSG& message);
     bool keyForModel(const MSG& message);
     void noticeFocus();
+    // What the windows made of the messages sent to them: every message
+    // waiting, then every user action posted.
+    void takeInput();
     void waitForUser(std::optional<uint32_t> timerDue);
     // The native box; with `click` set, clicked by the program itself.
     int showBox(const BoxRequest& box, int click);
     HWND boxOwner() const;
     void takePicture(HWND window, const std::string& name);
 
-    std::unique_ptr<DisplayBackEnd> m_user;  // the scripted user, or nullptr for a person
+    std::unique_ptr<headless::ScriptedUser> m_user;  // the scripted user, or nullptr for a person
+    std::unique_ptr<ScriptedHands> m_hands;
     std::map<const TForm*, std::unique_ptr<FormWindow>> m_windows;
     PostedInput m_input;
     std::string m_pictureFolder;

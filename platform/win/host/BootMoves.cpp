@@ -30,7 +30,7 @@ bool moveFileOnReboot(const std::string& from, const std::string& to, uint32_t f
         error = ERR_ACCESS_DENIED;
     else if (!host::writeFileAtomically(movesFile(), host::readMachineText(movesFile()) + from + "\t" + to + "\t" +
                                                          std::to_string(flags) + "\n"))
-        error = ERR_ACCESS_DENIED;
+        error = lastError();
     journal("boot move from=\"" + from + "\" to=\"" + to + "\" flags=" + std::to_string(flags) +
             (error ? " failed=" + std::to_string(error) : ""));
     if (error) return host::fail(error);

@@ -12,20 +12,6 @@
 namespace win::host {
 namespace {
 
-uint32_t errnoCode(int e) {
-    switch (e) {
-        case ENOENT: return ERR_FILE_NOT_FOUND;
-        case ENOTDIR: return ERR_PATH_NOT_FOUND;
-        case ENOSPC: return ERR_DISK_FULL;
-        case EROFS: return ERR_WRITE_PROTECT;
-        case EEXIST: return ERR_ALREADY_EXISTS;
-        case ENOTEMPTY: return ERR_DIR_NOT_EMPTY;
-        case ENAMETOOLONG: return ERR_FILENAME_EXCED_RANGE;
-        case EBUSY: return ERR_SHARING_VIOLATION;
-        default: return ERR_ACCESS_DENIED;
-    }
-}
-
 // A resolved path with what the host knows about it now.
 struct Item {
     Resolved path;
@@ -85,13 +71,10 @@ bool mayRead(const Ini& ini, const Item& item) {
 }
 
 // A written file's archive bit is set again, as Windows does.
-void markWritten(const Item& item) {
-    if (!item.exists) {
-        forgetAttributes(item.path.host);  // a record left by an earlier file of that name
-        return;
-    }
+bool markWritten(const Item& item) {
+    if (!item.exists) return forgetAttributes(item.path.host);  // a record left by an earlier file of that name
     const std::optional<uint32_t> bits = recordedAttributes(item.path.host);
-    if (bits && !(*bits & ATTR_ARCHIVE)) recordAttributes(item.path.host, *bits | ATTR_ARCHIVE);
+    return !bits || (*bits & ATTR_ARCHIVE) || recordAttributes(item.path.host, *bits | ATTR_ARCHIVE);
 }
 
 class HostFile final : public File {
@@ -187,8 +170,7 @@ const char* streamMode(OpenMode mode) {
 std::unique_ptr<File> openItem(const Ini& ini, const Item& item, OpenMode mode) {
     if ((mode == OpenMode::Read || mode == OpenMode::ReadWrite) && !mayRead(ini, item)) return nullptr;
     if (mode != OpenMode::Read) {
-        if (!mayWrite(ini, item)) return nullptr;
-        markWritten(item);
+        if (!mayWrite(ini, item) || !markWritten(item)) return nullptr;
     }
     FILE* f = std::fopen(item.path.host.c_str(), streamMode(mode));
     if (!f) {
@@ -199,9 +181,9 @@ std::unique_ptr<File> openItem(const Ini& ini, const Item& item, OpenMode mode) 
     return std::make_unique<HostFile>(f, faultsFor(ini, item.path.host), full);
 }
 
-void setHostTime(const std::string& host, const struct timespec& mtime) {
+bool setHostTime(const std::string& host, const struct timespec& mtime) {
     const struct timespec times[2] = {{0, UTIME_OMIT}, mtime};
-    ::utimensat(AT_FDCWD, host.c_str(), times, 0);
+    return ::utimensat(AT_FDCWD, host.c_str(), times, 0) == 0 || fail(errnoCode(errno));
 }
 
 // Copies the bytes; on failure the partial target is removed (as CopyFileA does).
@@ -225,16 +207,15 @@ bool copyContent(const Ini& ini, const Item& from, const Item& to) {
     return fail(code);
 }
 
-// Rename, falling back to copy and delete across host file systems.
+// Rename, falling back to copy and delete across host file systems; a copy
+// whose time stamp or source delete fails is a failed move (the source stays).
 bool renameHost(const Ini& ini, const Item& from, const Item& to) {
     if (::rename(from.path.host.c_str(), to.path.host.c_str()) == 0) return true;
     if (errno != EXDEV || from.isDir()) return fail(errnoCode(errno));
     Item unlocked = to;
     unlocked.exists = false;
-    if (!copyContent(ini, from, unlocked)) return false;
-    setHostTime(to.path.host, from.st.st_mtim);
-    ::unlink(from.path.host.c_str());
-    return true;
+    return copyContent(ini, from, unlocked) && setHostTime(to.path.host, from.st.st_mtim) &&
+           (::unlink(from.path.host.c_str()) == 0 || fail(errnoCode(errno)));
 }
 
 bool sameFile(const Item& a, const Item& b) { return canonicalKey(a.path.host) == canonicalKey(b.path.host); }
@@ -282,8 +263,7 @@ bool createDirectory(const std::string& path) {
     if (host::writeProtected(*item)) return host::fail(ERR_WRITE_PROTECT);
     if (!host::parentIsDirectory(item->path.host)) return host::fail(ERR_PATH_NOT_FOUND);
     if (::mkdir(item->path.host.c_str(), 0777) != 0) return host::fail(host::errnoCode(errno));
-    host::forgetAttributes(item->path.host);
-    return true;
+    return host::forgetAttributes(item->path.host);
 }
 
 bool removeDirectory(const std::string& path) {
@@ -291,13 +271,14 @@ bool removeDirectory(const std::string& path) {
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
     if (!item->isDir()) return host::fail(ERR_DIRECTORY);
+    // Windows never removes a drive's root, however the path spells it.
+    if (item->path.root) return host::fail(ERR_ACCESS_DENIED);
     if (host::writeProtected(*item)) return host::fail(ERR_WRITE_PROTECT);
     if (host::isReadOnly(*item)) return host::fail(ERR_ACCESS_DENIED);
     const std::optional<Item> current = host::lookUp(currentDirectory());
     if (current && host::sameFile(*current, *item)) return host::fail(ERR_SHARING_VIOLATION);
     if (::rmdir(item->path.host.c_str()) != 0) return host::fail(host::errnoCode(errno));
-    host::forgetAttributes(item->path.host);
-    return true;
+    return host::forgetAttributes(item->path.host);
 }
 
 bool deleteFile(const std::string& path) {
@@ -307,8 +288,7 @@ bool deleteFile(const std::string& path) {
     if (item->isDir()) return host::fail(ERR_ACCESS_DENIED);
     if (!host::removable(host::Ini::now(), *item)) return false;
     if (::unlink(item->path.host.c_str()) != 0) return host::fail(host::errnoCode(errno));
-    host::forgetAttributes(item->path.host);
-    return true;
+    return host::forgetAttributes(item->path.host);
 }
 
 bool copyFile(const std::string& from, const std::string& to, bool failIfExists) {
@@ -322,10 +302,9 @@ bool copyFile(const std::string& from, const std::string& to, bool failIfExists)
     if (target->exists && host::sameFile(*source, *target)) return host::fail(ERR_SHARING_VIOLATION);
     if (target->exists && (host::attributesOf(*target) & ATTR_HIDDEN)) return host::fail(ERR_ACCESS_DENIED);
     const uint32_t attributes = host::attributesOf(*source);
-    if (!host::copyContent(host::Ini::now(), *source, *target)) return false;
-    host::recordAttributes(target->path.host, attributes);
-    host::setHostTime(target->path.host, source->st.st_mtim);
-    return true;
+    return host::copyContent(host::Ini::now(), *source, *target) &&
+           host::recordAttributes(target->path.host, attributes) &&
+           host::setHostTime(target->path.host, source->st.st_mtim);
 }
 
 // The two ends of a rename: a source that exists and a target, both on
@@ -355,9 +334,8 @@ bool moveFile(const std::string& from, const std::string& to) {
     if (target.exists && !caseChangeOnly) return host::fail(ERR_ALREADY_EXISTS);
     if (!host::parentIsDirectory(target.path.host)) return host::fail(ERR_PATH_NOT_FOUND);
     const Item destination = caseChangeOnly ? host::spelledAsGiven(target) : target;
-    if (!host::renameHost(host::Ini::now(), source, destination)) return false;
-    host::moveAttributes(source.path.host, destination.path.host);
-    return true;
+    return host::renameHost(host::Ini::now(), source, destination) &&
+           host::moveAttributes(source.path.host, destination.path.host);
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
@@ -371,9 +349,7 @@ bool replaceFile(const std::string& from, const std::string& to) {
         if (!host::removable(ini, target)) return false;
     }
     if (!host::parentIsDirectory(target.path.host)) return host::fail(ERR_PATH_NOT_FOUND);
-    if (!host::renameHost(ini, source, target)) return false;
-    host::moveAttributes(source.path.host, target.path.host);
-    return true;
+    return host::renameHost(ini, source, target) && host::moveAttributes(source.path.host, target.path.host);
 }
 
 bool canOpenExclusive(const std::string& path) {
@@ -398,8 +374,7 @@ bool setFileAttributes(const std::string& path, uint32_t attributes) {
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
     if (host::writeProtected(*item)) return host::fail(ERR_WRITE_PROTECT);
-    host::recordAttributes(item->path.host, attributes);
-    return true;
+    return host::recordAttributes(item->path.host, attributes);
 }
 
 bool getLastWriteTime(const std::string& path, FileTime& utc) {
@@ -410,6 +385,15 @@ bool getLastWriteTime(const std::string& path, FileTime& utc) {
     return true;
 }
 
+bool fileStamp(const std::string& path, FileStamp& stamp) {
+    const std::optional<Item> item = host::lookUp(path);
+    if (!item) return false;
+    if (!item->exists) return host::missing(*item);
+    stamp.size = static_cast<uint64_t>(item->st.st_size);
+    stamp.lastWrite = host::hostTimeToFileTime(item->st.st_mtim.tv_sec, item->st.st_mtim.tv_nsec);
+    return true;
+}
+
 bool setLastWriteTime(const std::string& path, FileTime utc) {
     const std::optional<Item> item = host::lookUp(path);
     if (!item) return false;
@@ -417,8 +401,7 @@ bool setLastWriteTime(const std::string& path, FileTime utc) {
     if (!host::mayWrite(host::Ini::now(), *item)) return false;
     int64_t seconds = 0, nanoseconds = 0;
     host::fileTimeToHostTime(utc, seconds, nanoseconds);
-    host::setHostTime(item->path.host, {static_cast<time_t>(seconds), static_cast<long>(nanoseconds)});
-    return true;
+    return host::setHostTime(item->path.host, {static_cast<time_t>(seconds), static_cast<long>(nanoseconds)});
 }
 
 std::unique_ptr<File> openFile(const std::string& path, OpenMode mode) {

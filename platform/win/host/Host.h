@@ -24,7 +24,9 @@ std::string toCp1252(std::string_view utf8);
 // A text file of the machine folder as Windows-1252 ("" when missing): a file
 // written as UTF-8 (by a person) is converted, anything else taken as it is.
 std::string readMachineText(const std::string& hostFile);
-// Writes through a temporary file and a rename, so readers never see half.
+// Writes through a fresh temporary file beside it and one replacing rename, so
+// readers never see half and a failed write (injected faults on the file's host
+// path included) leaves the old file whole; false with the error set.
 bool writeFileAtomically(const std::string& hostFile, const std::string& bytes);
 
 // ------------------------------------------------------------ machine.ini
@@ -77,6 +79,8 @@ State& state();
 
 // Sets the last error and returns false, for "return fail(...)".
 bool fail(uint32_t code);
+// The Windows error code nearest to a host errno value.
+uint32_t errnoCode(int e);
 
 // ----------------------------------------------------------------- drives
 struct Drive {
@@ -118,14 +122,16 @@ std::string canonicalKey(const std::string& hostPath);
 // ----------------------------------------------------------- side records
 // R/H/S/A bits recorded for the path (nullopt when nothing is recorded).
 std::optional<uint32_t> recordedAttributes(const std::string& hostPath);
-void recordAttributes(const std::string& hostPath, uint32_t attributes);
 // The attributes Windows reports for an existing file or directory: the
 // recorded bits (a file without record has ATTR_ARCHIVE), ATTR_DIRECTORY,
 // ATTR_NORMAL when none is set.
 uint32_t reportedAttributes(const std::string& hostPath, bool isDirectory, bool isRoot);
-void forgetAttributes(const std::string& hostPath);
+// Each change of the records returns false (error set) when the record file
+// could not be rewritten.
+bool recordAttributes(const std::string& hostPath, uint32_t attributes);
+bool forgetAttributes(const std::string& hostPath);
 // Moves the records of the path and everything below it.
-void moveAttributes(const std::string& fromHost, const std::string& toHost);
+bool moveAttributes(const std::string& fromHost, const std::string& toHost);
 
 // 0 not in use, 1 in use (no writing), 2 exclusively (no reading either).
 int inUseLevel(const Ini& ini, const std::string& hostPath);

@@ -5,6 +5,7 @@
 #include "Profile.h"
 #include "Text1252.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -108,6 +109,20 @@ bool fail(uint32_t code) {
     return false;
 }
 
+uint32_t errnoCode(int e) {
+    switch (e) {
+        case ENOENT: return ERR_FILE_NOT_FOUND;
+        case ENOTDIR: return ERR_PATH_NOT_FOUND;
+        case ENOSPC: return ERR_DISK_FULL;
+        case EROFS: return ERR_WRITE_PROTECT;
+        case EEXIST: return ERR_ALREADY_EXISTS;
+        case ENOTEMPTY: return ERR_DIR_NOT_EMPTY;
+        case ENAMETOOLONG: return ERR_FILENAME_EXCED_RANGE;
+        case EBUSY: return ERR_SHARING_VIOLATION;
+        default: return ERR_ACCESS_DENIED;
+    }
+}
+
 // ------------------------------------------------------------------ Ini
 
 Ini Ini::now() {
@@ -171,12 +186,12 @@ std::string folder() { return host::machineFolder(); }
 
 void reload() { host::g_state.reset(); }
 
-void setValue(const std::string& section, const std::string& key, const std::string& value) {
+bool setValue(const std::string& section, const std::string& key, const std::string& value) {
     const std::string file = folder() + "/machine.ini";
     const std::string text = host::readMachineText(file);
     const std::string changed =
         value.empty() ? profile::deleteKey(text, section, key) : profile::writeString(text, section, key, value);
-    host::writeFileAtomically(file, changed);
+    return host::writeFileAtomically(file, changed);
 }
 
 std::string hostPath(const std::string& windowsPath) {

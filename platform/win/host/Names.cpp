@@ -2,7 +2,9 @@
 #include "Host.h"
 #include "Text1252.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -50,15 +52,45 @@ std::string readMachineText(const std::string& hostFile) {
     return toCp1252(bytes);
 }
 
-bool writeFileAtomically(const std::string& hostFile, const std::string& bytes) {
-    const std::string temp = hostFile + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        out.flush();
-        if (!out) return false;
+namespace {
+
+// A file beside the target that did not exist yet, so no other file is overwritten.
+int createFreshFile(const std::string& hostFile, std::string& name) {
+    for (unsigned n = 0;; ++n) {
+        name = hostFile + "." + std::to_string(::getpid()) + "-" + std::to_string(n) + ".tmp";
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
     }
-    return std::rename(temp.c_str(), hostFile.c_str()) == 0;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& hostFile, const std::string& bytes) {
+    const Faults faults = faultsFor(Ini::now(), hostFile);
+    if (faults.refuseWrite) return fail(ERR_ACCESS_DENIED);
+    std::string temp;
+    const int fd = createFreshFile(hostFile, temp);
+    if (fd < 0) return fail(errnoCode(errno));
+    const std::size_t room = std::min<uint64_t>(bytes.size(), faults.fullAfter.value_or(bytes.size()));
+    uint32_t error = ERR_SUCCESS;
+    if (!writeAll(fd, bytes.data(), room)) error = errnoCode(errno);
+    else if (room < bytes.size()) error = ERR_DISK_FULL;
+    if (::close(fd) != 0 && !error) error = errnoCode(errno);
+    if (!error && ::rename(temp.c_str(), hostFile.c_str()) != 0) error = errnoCode(errno);
+    if (!error) return true;
+    ::unlink(temp.c_str());
+    return fail(error);
 }
 
 }  // namespace win::host

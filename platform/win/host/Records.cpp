@@ -30,14 +30,14 @@ std::map<std::string, uint32_t> loadRecords() {
     return records;
 }
 
-void saveRecords(const std::map<std::string, uint32_t>& records) {
+bool saveRecords(const std::map<std::string, uint32_t>& records) {
     std::ostringstream out;
     for (const auto& [path, bits] : records) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "%02X", bits);
         out << hex << '\t' << path << '\n';
     }
-    writeFileAtomically(recordFile(), out.str());
+    return writeFileAtomically(recordFile(), out.str());
 }
 
 bool isBelow(const std::string& path, const std::string& dir) {
@@ -70,13 +70,13 @@ uint32_t reportedAttributes(const std::string& hostPath, bool isDirectory, bool 
     return bits ? bits : ATTR_NORMAL;
 }
 
-void recordAttributes(const std::string& hostPath, uint32_t attributes) {
+bool recordAttributes(const std::string& hostPath, uint32_t attributes) {
     std::map<std::string, uint32_t> records = loadRecords();
     records[canonicalKey(hostPath)] = attributes & kKeptBits;
-    saveRecords(records);
+    return saveRecords(records);
 }
 
-void forgetAttributes(const std::string& hostPath) {
+bool forgetAttributes(const std::string& hostPath) {
     std::map<std::string, uint32_t> records = loadRecords();
     const std::string key = canonicalKey(hostPath);
     bool changed = false;
@@ -88,10 +88,10 @@ void forgetAttributes(const std::string& hostPath) {
             ++it;
         }
     }
-    if (changed) saveRecords(records);
+    return !changed || saveRecords(records);
 }
 
-void moveAttributes(const std::string& fromHost, const std::string& toHost) {
+bool moveAttributes(const std::string& fromHost, const std::string& toHost) {
     std::map<std::string, uint32_t> records = loadRecords();
     const std::string from = canonicalKey(fromHost), to = canonicalKey(toHost);
     std::map<std::string, uint32_t> moved;
@@ -106,7 +106,7 @@ void moveAttributes(const std::string& fromHost, const std::string& toHost) {
         }
     }
     records.merge(moved);
-    saveRecords(records);
+    return saveRecords(records);
 }
 
 int inUseLevel(const Ini& ini, const std::string& hostPath) {

@@ -236,7 +236,10 @@ Store& store() {
 
 uint32_t save() {
     Cache& c = cache();
-    if (!writeFileAtomically(registryFile(), serialize(c.store))) return ERR_ACCESS_DENIED;
+    if (!writeFileAtomically(registryFile(), serialize(c.store))) {
+        c.file.clear();  // the change did not reach the file: the next read takes the file again
+        return lastError();
+    }
     struct stat st {};
     if (::stat(c.file.c_str(), &st) == 0) {
         c.inode = st.st_ino;

@@ -153,14 +153,14 @@ std::string withoutSection(const std::string& text, const std::string& section) 
     return out;
 }
 
-void recordStopRequest(const Service& s, uint32_t tick) {
+bool recordStopRequest(const Service& s, uint32_t tick) {
     const std::string file = databaseFile();
-    writeFileAtomically(file, profile::writeString(readMachineText(file), s.section, "StopRequested", std::to_string(tick)));
+    return writeFileAtomically(file, profile::writeString(readMachineText(file), s.section, "StopRequested", std::to_string(tick)));
 }
 
-void removeFromDatabase(const Service& s) {
+bool removeFromDatabase(const Service& s) {
     const std::string file = databaseFile();
-    writeFileAtomically(file, withoutSection(readMachineText(file), s.section));
+    return writeFileAtomically(file, withoutSection(readMachineText(file), s.section));
 }
 
 ScHandle addHandle(OpenHandle handle) {
@@ -259,7 +259,7 @@ bool controlService(ScHandle service, uint32_t control, uint32_t& currentState) 
     if (pending || !s->acceptStop) return host::refusedRequest(line, ERR_SERVICE_CANNOT_ACCEPT_CTRL);
     host::Service stopping = *s;
     stopping.stopRequested = tickCount();
-    host::recordStopRequest(stopping, *stopping.stopRequested);
+    if (!host::recordStopRequest(stopping, *stopping.stopRequested)) return host::refusedRequest(line, lastError());
     currentState = host::currentState(stopping);
     journal(line + " accepted state=" + std::to_string(currentState));
     return true;
@@ -272,7 +272,7 @@ bool deleteService(ScHandle service) {
     const std::optional<host::Service> s = host::serviceFor(service, host::kDeleteRight);
     if (!s) return host::refusedRequest(line, lastError());
     if (s->deleteRefusal != ERR_SUCCESS) return host::refusedRequest(line, s->deleteRefusal);
-    host::removeFromDatabase(*s);
+    if (!host::removeFromDatabase(*s)) return host::refusedRequest(line, lastError());
     journal(line + " deleted");
     return true;
 }

@@ -209,6 +209,15 @@ std::unique_ptr<File> openFile(const std::string& path, OpenMode mode) {
     return file;
 }
 
+bool fileStamp(const std::string& path, FileStamp& stamp) {
+    const std::optional<std::wstring> wide = apiPath(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!wide || !GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data)) return false;
+    stamp.size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    stamp.lastWrite = native::fromFiletime(data.ftLastWriteTime);
+    return true;
+}
+
 bool setLastWriteTime(const std::string& path, FileTime utc) {
     const std::optional<std::wstring> wide = apiPath(path);
     if (!wide) return false;

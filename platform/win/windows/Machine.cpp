@@ -17,7 +17,7 @@ namespace machine {
 // A Windows program starts in the directory it was started from already.
 void useHostWorkingDirectory() {}
 
-void setValue(const std::string& section, const std::string& key, const std::string&) {
+bool setValue(const std::string& section, const std::string& key, const std::string&) {
     console::writeError("a script cannot change a real machine ([" + section + "] " + key + ")\n");
     exitProcess(2);
 }

@@ -1,11 +1,14 @@
 // Faults a test injects per path: unreadable, refused write, full disk,
-// read error; and the drive-wide full disk.
+// read error; the drive-wide full disk; and the machine's own record files
+// that cannot be rewritten.
 #include "Machine.h"
 #include "MachineFixture.h"
 #include "Win.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 
 namespace {
@@ -84,6 +87,58 @@ TEST_F(WinFaults, AFullDriveTakesNoBytes) {
     EXPECT_EQ(log->write("line\r\n", 6), 0u);
     EXPECT_FALSE(log->close());
     EXPECT_EQ(win::lastError(), win::ERR_DISK_FULL);
+}
+
+// A record file of the machine folder that cannot be rewritten fails the
+// operation that changes it, and the record stays as it was.
+TEST_F(WinFaults, RecordFilesThatCannotBeRewrittenFailTheirOperationAndStayWhole) {
+    const auto deleteService = [](const char* name) {
+        const win::ScHandle manager = win::openServiceManager("", win::SC_MANAGER_ALL_ACCESS);
+        const win::ScHandle service = win::openService(manager, name, win::SERVICE_ALL_ACCESS);
+        const bool deleted = win::deleteService(service);
+        const uint32_t error = win::lastError();
+        win::closeServiceHandle(service);
+        win::closeServiceHandle(manager);
+        win::setLastError(error);
+        return deleted;
+    };
+    const struct {
+        const char* record;
+        std::function<void()> prepare;
+        std::function<bool()> change;
+    } cases[] = {
+        {"attributes.txt", [] { win::setFileAttributes("C:\\DATA\\SRC.BIN", win::ATTR_READONLY); },
+         [] { return win::setFileAttributes("C:\\DATA\\SRC.BIN", win::ATTR_HIDDEN); }},
+        {"registry.reg",
+         [] {
+             win::regOpenKey(win::RegRoot::LocalMachine, "SOFTWARE\\Alt", true, true);
+             win::regWriteString(win::RegRoot::LocalMachine, "SOFTWARE\\Alt", "a", "1");
+         },
+         [] {
+             win::setLastError(win::regWriteString(win::RegRoot::LocalMachine, "SOFTWARE\\Alt", "b", "2"));
+             return win::lastError() == win::ERR_SUCCESS;
+         }},
+        {"services.ini", [this] { testsupport::writeHostFile(machineDir + "/services.ini", "[Lumbast]\n[Fremd]\n"); },
+         [&] { return deleteService("Lumbast"); }},
+        {"bootmoves.txt", [] { win::moveFileOnReboot("C:\\DATA\\SRC.BIN", "C:\\DATA\\A.BIN", win::MOVEFILE_DELAY_UNTIL_REBOOT); },
+         [] { return win::moveFileOnReboot("C:\\DATA\\SRC.BIN", "C:\\DATA\\B.BIN", win::MOVEFILE_DELAY_UNTIL_REBOOT); }},
+        {"machine.ini", [] {}, [] { return win::machine::setValue("InUse", "C:\\DATA\\SRC.BIN", "1"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.record);
+        const std::string record = machineDir + "/" + c.record;
+        c.prepare();
+        setMachineIni("[Faults]\n" + record + "=disk-full\n[FaultLimits]\n" + record + "=3\n");
+        const std::string before = testsupport::readHostFile(record);
+        EXPECT_FALSE(c.change());
+        EXPECT_EQ(win::lastError(), win::ERR_DISK_FULL);
+        EXPECT_EQ(testsupport::readHostFile(record), before);
+        for (const auto& entry : std::filesystem::directory_iterator(machineDir))
+            EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    }
+    std::string value;
+    EXPECT_FALSE(win::regReadString(win::RegRoot::LocalMachine, "SOFTWARE\\Alt", "b", value))
+        << "the registry never reports a value its file does not hold";
 }
 
 }  // namespace

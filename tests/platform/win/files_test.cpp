@@ -188,6 +188,20 @@ TEST_F(WinFiles, Directories) {
     EXPECT_EQ(win::lastError(), win::ERR_ACCESS_DENIED);
 }
 
+// Windows never removes a drive's root, whatever path leads to it.
+TEST_F(WinFiles, DriveRootIsNeverRemoved) {
+    setMachineIni("[Drive E]\nType=fixed\nFolder=drives/E\n");
+    fs::create_directories(machineDir + "/drives/E/X");
+    for (const char* root : {"E:\\X\\..", "E:\\", "e:\\X\\.\\..\\"}) {
+        EXPECT_FALSE(win::removeDirectory(root)) << root;
+        EXPECT_EQ(win::lastError(), win::ERR_ACCESS_DENIED) << root;
+    }
+    EXPECT_TRUE(win::removeDirectory("E:\\X"));
+    EXPECT_FALSE(win::removeDirectory("E:\\"));
+    EXPECT_EQ(win::lastError(), win::ERR_ACCESS_DENIED) << "empty now";
+    EXPECT_TRUE(fs::is_directory(machineDir + "/drives/E"));
+}
+
 TEST_F(WinFiles, StreamsReadWriteSeekAppend) {
     std::unique_ptr<win::File> f = win::openFile("C:\\DATA\\S.BIN", win::OpenMode::Create);
     ASSERT_TRUE(f);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,28 +90,34 @@ TEST(WinProfile, DeleteKey) {
 
 class WinProfileFiles : public testsupport::MachineTest {};
 
+// Each of these rewrites keeps the file's size, so only its time tells.
 TEST_F(WinProfileFiles, EveryCallSeesTheFileAsItIsNow) {
-    const std::string file = "C:\\WORK\\INSTFILE.TMP";
+    const win::ProfileFile file("C:\\WORK\\INSTFILE.TMP");
     testsupport::writeHostFile(driveC() + "/WORK/INSTFILE.TMP", "[Marker]\nIsEnvFile=1\n");
-    EXPECT_EQ(win::profileString(file, "marker", "isenvfile"), "1");
+    EXPECT_EQ(file.readString("marker", "isenvfile"), "1");
     testsupport::writeHostFile(driveC() + "/WORK/INSTFILE.TMP", "[Marker]\nIsIpaFile=1\n");
-    EXPECT_EQ(win::profileString(file, "Marker", "IsEnvFile"), std::nullopt);
-    EXPECT_EQ(win::profileKeys(file, "Marker"), std::vector<std::string>{"IsIpaFile"});
-    EXPECT_EQ(win::profileString("C:\\WORK\\MISSING.INI", "Marker", "IsEnvFile"), std::nullopt);
+    EXPECT_EQ(file.readString("Marker", "IsEnvFile"), std::nullopt);
+    EXPECT_EQ(file.keys("Marker"), std::vector<std::string>{"IsIpaFile"});
+    testsupport::writeHostFile(driveC() + "/WORK/INSTFILE.TMP", "[Marker]\nIsEnvFile=2\n");
+    EXPECT_EQ(file.readString("Marker", "IsEnvFile"), "2");
+    std::filesystem::remove(driveC() + "/WORK/INSTFILE.TMP");
+    EXPECT_EQ(file.readString("Marker", "IsEnvFile"), std::nullopt);
+    EXPECT_EQ(win::ProfileFile("C:\\WORK\\MISSING.INI").readString("Marker", "IsEnvFile"), std::nullopt);
 }
 
 TEST_F(WinProfileFiles, WritesCreateFileAndSection) {
-    ASSERT_TRUE(win::profileWriteString("C:\\WORK\\..\\DEMO.INI", "Net", "Server", "srv"));
-    ASSERT_TRUE(win::profileWriteString("C:\\DEMO.INI", "Net", "Port", "1"));
-    ASSERT_TRUE(win::profileWriteString("c:\\demo.ini", "NET", "server", "other"));
+    win::ProfileFile demo("C:\\WORK\\..\\DEMO.INI");
+    ASSERT_TRUE(demo.writeString("Net", "Server", "srv"));
+    ASSERT_TRUE(win::ProfileFile("C:\\DEMO.INI").writeString("Net", "Port", "1"));
+    ASSERT_TRUE(demo.writeString("NET", "server", "other"));
     EXPECT_EQ(testsupport::readHostFile(driveC() + "/DEMO.INI"), "[Net]\r\nServer=other\r\nPort=1\r\n");
-    EXPECT_EQ(win::profileSections("C:\\DEMO.INI"), std::vector<std::string>{"Net"});
+    EXPECT_EQ(win::ProfileFile("C:\\DEMO.INI").sections(), std::vector<std::string>{"Net"});
 
-    EXPECT_FALSE(win::profileWriteString("C:\\NODIR\\DEMO.INI", "S", "K", "v"));
+    EXPECT_FALSE(win::ProfileFile("C:\\NODIR\\DEMO.INI").writeString("S", "K", "v"));
     ASSERT_TRUE(win::setFileAttributes("C:\\DEMO.INI", win::ATTR_READONLY));
-    EXPECT_FALSE(win::profileWriteString("C:\\DEMO.INI", "S", "K", "v"));
+    EXPECT_FALSE(demo.writeString("S", "K", "v"));
 
-    ASSERT_TRUE(win::profileWriteString("WIN.INI", "S", "K", "v")) << "a bare name is in the Windows directory";
+    ASSERT_TRUE(win::ProfileFile("WIN.INI").writeString("S", "K", "v")) << "a bare name is in the Windows directory";
     EXPECT_EQ(testsupport::readHostFile(driveC() + "/WINDOWS/WIN.INI"), "[S]\r\nK=v\r\n");
 }
 
