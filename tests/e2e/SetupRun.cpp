@@ -120,10 +120,9 @@ SetupResult SetupTest::runSetup(const std::string& script, const std::vector<std
 // The machine's other drives become the prefix's, and the program is
 // started from the medium as E:\SETUP.EXE, in the machine's time zone.
 SetupResult SetupTest::runOnWine(const std::vector<std::string>& args) {
-    const std::string ini = machineDir + "/machine.ini";
+    const win::ProfileFile ini(machineDir + "/machine.ini");
     for (char letter = 'A'; letter <= 'Y'; ++letter) {
-        const std::string section = std::string("Drive ") + letter;
-        const std::optional<std::string> folder = win::profileString(ini, section, "Folder");
+        const std::optional<std::string> folder = ini.readString(std::string("Drive ") + letter, "Folder");
         if (letter != 'C' && folder && !folder->empty()) m_wine->mapDrive(letter, machineDir + "/" + *folder);
     }
     const std::string program = medium() + "/SETUP.EXE";

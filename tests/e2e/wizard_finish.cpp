@@ -304,6 +304,7 @@ TEST_F(Finish, MissingUninstallerStillSavesTheRecord) {
 // A registry whose file cannot be rewritten keeps the record and its
 // uninstaller; the registry file stays as it was and the user is told.
 TEST_F(Finish, RegistryThatCannotBeWrittenKeepsTheRecordAndTheUninstaller) {
+    SKIP_ON_WINE("a registry that cannot be written, made so by the script");
     putDescription(StandardDescription());
     const std::string registry = machineDir + "/registry.reg";
     const SetupResult r = runSetup(std::string(kFirstType) + BrowseTo("frmDirSelect", "C:\\Demo\\") +
