@@ -77,6 +77,7 @@ TEST_F(StartUp, TooLongTempOptionIsRefusedBeforeAnythingIsCreated) {
 // The medium is a CD: a work directory on it can hold neither the log nor the
 // setup description, and nothing is written there.
 TEST_F(StartUp, TempOptionOnTheMediumIsFatalAndWritesNothing) {
+    SKIP_ON_WINE("a CD that refuses writes (Wine writes into the folder behind its CD drive)");
     const auto mediumFiles = [this] {
         std::vector<std::string> files;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(medium())) files.push_back(entry.path());
