@@ -6,6 +6,8 @@
 #include "Win.h"
 #include "picture/PictureFiles.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 namespace forms::win32 {
@@ -327,7 +329,23 @@ void Win32Display::takeInput() {
     }
 }
 
+// The wheel turns the innermost window under the mouse that scrolls, not
+// the window with the keyboard focus.
+void Win32Display::aimWheel(MSG& message) const {
+    const POINT at{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+    HWND under = WindowFromPoint(at);
+    if (!windowOf(under)) return;
+    for (HWND hwnd = under; hwnd; hwnd = GetParent(hwnd)) {
+        if (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_VSCROLL) {
+            message.hwnd = hwnd;
+            return;
+        }
+        if (!(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD)) return;
+    }
+}
+
 void Win32Display::handle(MSG& message) {
+    if (message.message == WM_MOUSEWHEEL) aimWheel(message);
     if (keyForModel(message)) return;
     TranslateMessage(&message);
     DispatchMessageA(&message);

@@ -67,6 +67,7 @@ private:
     bool pump(UINT_PTR timer = 0);
     // One message: a key for the model, or the native window's.
     void handle(MSG& message);
+    void aimWheel(MSG& message) const;
     bool keyForModel(const MSG& message);
     void noticeFocus();
     // What the windows made of the messages sent to them: every message
