@@ -23,24 +23,99 @@ void writeLe32(LzwHeaderBytes& record, std::size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i) record[offset + i] = uint8_t(value >> (8 * i));
 }
 
+[[gnu::noinline]] std::size_t readChunk(LzwByteSource& source, uint8_t* chunk, std::size_t size) {
+    return source.read(chunk, size);
+}
+
+// The code stream's bits, most significant first, from the source one chunk
+// at a time.  A local of the decoder: it keeps its few values in registers,
+// since only the source is called out of line.
+class CodeReader {
+public:
+    static constexpr std::size_t kChunkSize = 64 * 1024;
+    // Returned for a code whose bits lie partly past the source.
+    static constexpr int kNoCode = -1;
+
+    // `chunk` holds kChunkSize bytes.
+    CodeReader(LzwByteSource& source, uint8_t* chunk) : source_(&source), chunk_(chunk) {}
+
+    // The next code of `width` bits.  Bytes past the end of the source read
+    // as zero, but a code made of such bits is not taken (kNoCode).
+    int read(int width) {
+        if (bitCount_ < width) {
+            if (end_ - next_ >= 8) {
+                // A whole word at once where the chunk holds one.
+                uint64_t word;
+                std::memcpy(&word, next_, 8);
+                bits_ |= __builtin_bswap64(word) >> bitCount_;
+                const int bytes = (63 - bitCount_) >> 3;
+                next_ += bytes;
+                bitCount_ += 8 * bytes;
+            } else {
+                refill();
+                if (bitCount_ < width) return kNoCode;
+            }
+        }
+        const int code = int(bits_ >> (64 - width));
+        bits_ <<= width;
+        bitCount_ -= width;
+        return code;
+    }
+
+private:
+    // Tops the bit buffer up byte by byte, as far as the source goes.
+    void refill() {
+        while (bitCount_ <= 56) {
+            if (next_ == end_ && !sourceEnded_) {
+                const std::size_t count = readChunk(*source_, chunk_, kChunkSize);
+                next_ = chunk_;
+                end_ = chunk_ + count;
+                sourceEnded_ = count == 0;
+            }
+            if (next_ == end_) break;
+            bits_ |= uint64_t(*next_++) << (56 - bitCount_);
+            bitCount_ += 8;
+        }
+    }
+
+    LzwByteSource* source_;
+    uint8_t* chunk_;
+    const uint8_t* next_ = nullptr;
+    const uint8_t* end_ = nullptr;
+    bool sourceEnded_ = false;
+    uint64_t bits_ = 0;
+    int bitCount_ = 0;  // the bits of `bits_` that came from the source; the rest are zero
+};
+
 // The decoder's output buffer doubles as its dictionary: every entry's string
 // stands somewhere in the bytes already written, so a code is expanded by one
 // forward copy from its latest place.  When the buffer is full it goes to the
 // sink, all but its last kKeep bytes; an entry whose string has left the
-// buffer since is rebuilt from its prefix chain.
+// buffer since is rebuilt from its prefix chain.  In front of the output
+// stand the 256 one-character strings, so that a byte code is copied like
+// any other.
 class Window {
 public:
     static constexpr std::size_t kSize = 1 << 20;
     static constexpr std::size_t kKeep = 256 << 10;
+    // The byte strings with room for a copy's overrun.
+    static constexpr std::size_t kLead = 256 + 16;
     // Room behind the cursor for the longest string and a copy's overrun.
     static constexpr std::size_t kSlack = kLzwStackSize + 32;
 
-    explicit Window(LzwByteSink& sink) : sink_(sink), buffer_(kSize + kSlack) {}
+    // Not cleared: a page of the buffer is touched first when output reaches
+    // it, so a small member costs no faults for the rest.
+    explicit Window(LzwByteSink& sink)
+        : sink_(sink), buffer_(std::make_unique_for_overwrite<uint8_t[]>(kLead + kSize + kSlack)) {
+        for (std::size_t c = 0; c < kLead; ++c) buffer_[c] = uint8_t(c);
+    }
 
-    uint8_t* data() { return buffer_.data(); }
+    // Byte c's string stands at origin()[c], the output from origin()[kLead].
+    uint8_t* origin() { return buffer_.get(); }
+    uint8_t* data() { return buffer_.get() + kLead; }
     // The output position of data()[0].
     uint32_t base() const { return base_; }
-    bool full(const uint8_t* cursor) const { return cursor >= buffer_.data() + kSize; }
+    bool full(const uint8_t* cursor) const { return cursor >= buffer_.get() + kLead + kSize; }
 
     // Hands the bytes up to `cursor` to the sink and keeps the last kKeep of
     // them at the front; returns where the cursor is then.  False in
@@ -48,9 +123,9 @@ public:
     [[gnu::noinline]] uint8_t* spill(uint8_t* cursor) {
         flush(cursor);
         uint8_t* const kept = cursor - kKeep;
-        std::memmove(buffer_.data(), kept, kKeep);
-        base_ += uint32_t(kept - buffer_.data());
-        unwritten_ = buffer_.data() + kKeep;
+        std::memmove(data(), kept, kKeep);
+        base_ += uint32_t(kept - data());
+        unwritten_ = data() + kKeep;
         return unwritten_;
     }
 
@@ -64,8 +139,8 @@ public:
 
 private:
     LzwByteSink& sink_;
-    std::vector<uint8_t> buffer_;
-    uint8_t* unwritten_ = buffer_.data();
+    std::unique_ptr<uint8_t[]> buffer_;
+    uint8_t* unwritten_ = buffer_.get() + kLead;
     uint32_t base_ = 0;
     bool failed_ = false;
 };
@@ -84,10 +159,29 @@ private:
     }
 }
 
-// The string of an entry that has left the window, from its prefix chain.
-[[gnu::noinline]] void rebuild(LzwDecoderTables& tables, uint32_t code, uint8_t* target) {
+// The length that marks an entry whose string has left the window: above any
+// a string may have, so that the test of the length catches both.
+constexpr uint16_t kLeftWindow = UINT16_MAX;
+
+// The string of an entry that has left the window, rebuilt at `target` from
+// its prefix chain: its length, or 0 when it does not fit on the stack.
+[[gnu::noinline]] uint32_t rebuild(LzwDecoderTables& tables, uint32_t code, uint8_t* target) {
     const uint8_t* top = LzwDecodeString(tables, tables.stack, code);
+    if (top == nullptr) return 0;
+    const uint32_t length = uint32_t(top - tables.stack) + 1;
     for (; top >= tables.stack; --top) *target++ = *top;
+    return length;
+}
+
+// After the window moved its last bytes `shift` places to the front: the
+// entries up to `last` follow them or are marked as gone.
+[[gnu::noinline]] void followWindow(LzwDecoderTables& tables, uint32_t last, uint32_t shift) {
+    for (uint32_t e = kLzwFirstEntry; e <= last; ++e) {
+        if (tables.position[e] >= Window::kLead + shift)
+            tables.position[e] -= shift;
+        else
+            tables.length[e] = kLeftWindow;
+    }
 }
 
 // The progress protocol: the callback receives counted / step at each
@@ -112,86 +206,90 @@ private:
 // adds no entry) up to a clear code, until the end code or the byte that
 // completes the size.  A code that names no entry yet is corrupt, so no table
 // entry that was never set is read.
-LzwDecodeResult decodeStream(LzwCodeReader reader, LzwDecoderTables& tables, Window& window, uint32_t size,
+LzwDecodeResult decodeStream(CodeReader reader, LzwDecoderTables& tables, Window& window, uint32_t size,
                              Progress& progress) {
+    uint8_t* const origin = window.origin();
     uint8_t* const data = window.data();
     uint8_t* cursor = data;
-    uint32_t base = 0;
-    const auto written = [&](const uint8_t* at) { return base + uint32_t(at - data); };
+    const auto written = [&](const uint8_t* at) { return window.base() + uint32_t(at - data); };
     // Where the next thing besides decoding is due: the size reached, a
     // progress report, the window full.  One test a string covers all three.
     const auto checkpointFor = [&] {
+        const uint32_t base = window.base();
         return data + (std::min<uint64_t>({size, progress.next(), uint64_t(base) + Window::kSize}) - base);
     };
     uint8_t* checkpoint = checkpointFor();
+    // A byte code's string stands in front of the window for good.
+    for (uint32_t c = 0; c < 256; ++c) {
+        tables.length[c] = 1;
+        tables.position[c] = c;
+    }
     for (;;) {
-        int code = LzwReadCode(reader, kLzwMinWidth);
+        int code = reader.read(kLzwMinWidth);
         if (code == kLzwEndCode) break;
-        if (code == kLzwNoCode || code > 255) return LzwDecodeResult::Corrupt;
+        if (code == CodeReader::kNoCode || code > 255) return LzwDecodeResult::Corrupt;
         int width = kLzwMinWidth;
         uint32_t highestCode = (1u << width) - 1;
         // The round's first code fills the slot of the end code, which is
         // never looked up: so it adds no entry that counts.
         uint32_t nextFree = kLzwEndCode;
-        uint32_t previous = 0;
-        uint32_t previousLength = 0;
         for (;;) {
+            // Entry nextFree, when the dictionary has room, is the previous
+            // string and the first character of this one: all of it but that
+            // character is set already.
             uint8_t* const target = cursor;
             const uint32_t current = uint32_t(code);
-            uint32_t length = 1;
-            if (current < 256) {
-                *target = uint8_t(current);
-            } else if (current < nextFree) {
-                length = tables.length[current];
-                if (length > kLzwStackSize) break;
-                const uint32_t from = tables.position[current];
-                if (from >= base) {
-                    copyForward(target, data + (from - base), length);
+            uint32_t length = tables.length[current];
+            if (current != nextFree) [[likely]] {
+                if (length <= kLzwStackSize) [[likely]] {
+                    copyForward(target, origin + tables.position[current], length);
                 } else {
-                    rebuild(tables, current, target);
-                    tables.position[current] = written(target);
+                    if (length != kLeftWindow) break;
+                    length = rebuild(tables, current, target);
+                    if (length == 0) break;
+                    tables.position[current] = uint32_t(target - origin);
+                    tables.length[current] = uint16_t(length);
                 }
             } else {
                 // Not yet in the dictionary: the previous string, just
                 // written, followed by its own first character.
-                length = previousLength + 1;
                 if (length > kLzwStackSize) break;
+                const uint32_t previousLength = length - 1;
                 copyForward(target, target - previousLength, previousLength);
                 target[previousLength] = target[-std::ptrdiff_t(previousLength)];
             }
             if (nextFree <= highestCode) {
-                tables.prefix[nextFree] = previous;
                 tables.append[nextFree] = *target;
-                tables.length[nextFree] = uint16_t(previousLength + 1);
-                tables.position[nextFree] = written(target) - previousLength;
                 ++nextFree;
                 if (nextFree == highestCode && width < kLzwMaxWidth) {
                     ++width;
                     highestCode = (1u << width) - 1;
                 }
             }
-            previous = current;
-            previousLength = length;
+            tables.prefix[nextFree] = current;
+            tables.length[nextFree] = uint16_t(length + 1);
+            tables.position[nextFree] = uint32_t(target - origin);
             cursor = target + length;
             if (cursor >= checkpoint) [[unlikely]] {
                 if (written(cursor) >= size) {
                     // Only the bytes up to the size; the byte that completes
                     // it is not counted.
                     if (written(target) < size) progress.count(size - 1);
-                    return window.flush(data + (size - base)) ? LzwDecodeResult::Complete
-                                                               : LzwDecodeResult::WriteFailed;
+                    return window.flush(data + (size - window.base())) ? LzwDecodeResult::Complete
+                                                                        : LzwDecodeResult::WriteFailed;
                 }
                 progress.count(written(cursor));
                 if (window.full(cursor)) {
-                    cursor = window.spill(cursor);
-                    base = window.base();
+                    uint8_t* const moved = window.spill(cursor);
                     if (window.failed()) return LzwDecodeResult::WriteFailed;
+                    followWindow(tables, nextFree, uint32_t(cursor - moved));
+                    cursor = moved;
                 }
                 checkpoint = checkpointFor();
             }
-            code = LzwReadCode(reader, width);
+            code = reader.read(width);
             if (code == kLzwEndCode || code == kLzwClearCode) break;
-            if (code == kLzwNoCode || uint32_t(code) > nextFree) return LzwDecodeResult::Corrupt;
+            if (code == CodeReader::kNoCode || uint32_t(code) > nextFree) return LzwDecodeResult::Corrupt;
         }
         if (code == kLzwEndCode) break;
         if (code != kLzwClearCode) {
@@ -262,21 +360,6 @@ void LzwChunkedOutput::spill() {
 
 // ------------------------------------------------------------- the decoder
 
-LzwCodeReader LzwRefilled(LzwCodeReader reader) {
-    while (reader.bitCount <= 56) {
-        if (reader.next == reader.end && !reader.sourceEnded) {
-            const std::size_t count = reader.source->read(reader.chunk, kLzwReadChunk);
-            reader.next = reader.chunk;
-            reader.end = reader.chunk + count;
-            reader.sourceEnded = count == 0;
-        }
-        if (reader.next == reader.end) break;
-        reader.bits |= uint64_t(*reader.next++) << (56 - reader.bitCount);
-        reader.bitCount += 8;
-    }
-    return reader;
-}
-
 uint8_t* LzwDecodeString(LzwDecoderTables& tables, uint8_t* position, uint32_t code) {
     const uint8_t* const end = tables.stack + kLzwStackSize;
     while (code > 255) {
@@ -292,9 +375,11 @@ uint8_t* LzwDecodeString(LzwDecoderTables& tables, uint8_t* position, uint32_t c
 LzwDecodeResult LzwDecode(LzwByteSource& source, LzwByteSink& sink, uint32_t size,
                           const ProgressCallback& progress) {
     try {
-        auto tables = std::make_unique<LzwDecoderTables>();
-        std::vector<uint8_t> chunk(kLzwReadChunk);
-        LzwCodeReader reader{&source, chunk.data()};
+        // Neither is cleared: no entry is read before it is set, and no byte
+        // of the chunk before it is read.
+        auto tables = std::make_unique_for_overwrite<LzwDecoderTables>();
+        auto chunk = std::make_unique_for_overwrite<uint8_t[]>(CodeReader::kChunkSize);
+        CodeReader reader(source, chunk.get());
         Window window(sink);
         Progress counter(progress, size);
         return decodeStream(reader, *tables, window, size, counter);

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -108,57 +107,12 @@ constexpr std::size_t kLzwStackSize = 4000;
 // A function taking one integer, the percentage done.
 using ProgressCallback = std::function<void(int percent)>;
 
-// Returned by LzwReadCode for a code whose bits lie partly past the source.
-constexpr int kLzwNoCode = -1;
-
-// The reader's bit buffer over a source, read one chunk at a time into the
-// caller's buffer.  Plain values: a decoder that keeps it in a local variable
-// lets the compiler hold it in registers.
-struct LzwCodeReader {
-    LzwByteSource* source;
-    uint8_t* chunk;  // kLzwReadChunk bytes
-    const uint8_t* next = nullptr;
-    const uint8_t* end = nullptr;
-    bool sourceEnded = false;
-    uint64_t bits = 0;
-    int bitCount = 0;  // the bits of `bits` that came from the source; the rest are zero
-};
-constexpr std::size_t kLzwReadChunk = 64 * 1024;
-
-// The reader with its bit buffer topped up byte by byte from the source, as
-// far as the source goes.  By value, so that a decoder's local reader never
-// has its address taken and stays in registers.
-LzwCodeReader LzwRefilled(LzwCodeReader reader);
-
-// The next code of `width` bits, most significant bit first.  Bytes past the
-// end of the source read as zero, but a code made of such bits is not taken
-// (kLzwNoCode).  Inline: the decoder takes one code for every string.
-inline int LzwReadCode(LzwCodeReader& reader, int width) {
-    if (reader.bitCount < width) {
-        if (reader.end - reader.next >= 8) {
-            // A whole word at once where the chunk holds one.
-            uint64_t word;
-            std::memcpy(&word, reader.next, 8);
-            reader.bits |= __builtin_bswap64(word) >> reader.bitCount;
-            const int bytes = (63 - reader.bitCount) >> 3;
-            reader.next += bytes;
-            reader.bitCount += 8 * bytes;
-        } else {
-            reader = LzwRefilled(reader);
-            if (reader.bitCount < width) return kLzwNoCode;
-        }
-    }
-    const int code = int(reader.bits >> (64 - width));
-    reader.bits <<= width;
-    reader.bitCount -= width;
-    return code;
-}
-
 struct LzwDecoderTables {
     uint8_t stack[kLzwStackSize];
     uint32_t prefix[kLzwTableSize];  // an entry's string without its last character
     uint8_t append[kLzwTableSize];   // an entry's last character
-    // Where in the output the entry's string was last written, and its length.
+    // Where in the decoder's output window the entry's string stands, and its
+    // length; the decoder marks the length of an entry that left the window.
     uint32_t position[kLzwTableSize];
     uint16_t length[kLzwTableSize];
 };

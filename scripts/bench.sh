@@ -12,7 +12,7 @@ build=${BENCH_BUILD_DIR:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j"$(nproc)" --target lzw_bench install_bench setup
 unpack=()
-# The archive tool, when it is built, is timed as well.
+# The archive tool, when it is built, is the expanding process timed.
 cmake --build "$build" -j"$(nproc)" --target unpack >/dev/null 2>&1 && [ -x "$build/unpack/unpack" ] &&
   unpack=(--unpack "$PWD/$build/unpack/unpack")
 "$build/tests/bench/lzw_bench" --work "$PWD/$build/lzw-bench" "${unpack[@]}" "$@"

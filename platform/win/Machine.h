@@ -6,7 +6,8 @@
 //                  empty file is a working NT machine with a fixed drive C:
 //   drives/X/      the default host folder of drive X
 //   attributes.txt read-only, hidden, system and archive bits per canonical host
-//                  path ("XX<tab>path", hex); a file without a line has archive
+//                  path ("XX<tab>path", hex; "--<tab>path" drops it; a later
+//                  line wins); a file without a record has archive
 //   registry.reg   the registry, REGEDIT4 text, rewritten atomically on change
 //   journal.log    numbered lines "NNNN text": what the machine was asked to do
 //                  ("beep", "sleep N", "critical-error box", ...)
@@ -48,7 +49,8 @@
 //                                      a CD-ROM then has no free cluster)
 //   CurrentDir=\DIR                    the drive's current directory at start (root)
 //   Label=DISK1                        volume label
-//   WriteProtect=1                     writes refused (ERR_WRITE_PROTECT)
+//   WriteProtect=1                     writes refused (ERR_WRITE_PROTECT), as
+//                                      they always are on a CD-ROM drive
 //   Full=1                             every byte written fails (ERR_DISK_FULL)
 //   [Environment]                      the process environment (the host's is never
 //   NAME=value                         used); windir, TEMP and TMP default to the

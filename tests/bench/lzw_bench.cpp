@@ -1,31 +1,36 @@
-// lzw_bench: expansion speed and peak memory of the member codec, and the
-// same inputs through ncompress's uncompress where it is installed.
+// lzw_bench: expansion speed and peak memory of the member codec, against
+// ncompress's uncompress on the same inputs, in the same run.
 //
 //   lzw_bench [--sizes 1,16,64] [--runs 3] [--work DIR] [--unpack PATH]
 //   lzw_bench --expand MEMBER DIR
 //
 // The inputs (text-like, binary, incompressible, long runs; sizes in MiB)
-// are packed with the fixture packer.  For each the table gives output MB/s
-// of the decoder core on memory, of LzwExpandFile in this process, of a whole
-// expansion as its own process (the second form: header, name check,
-// LzwExpandFile into DIR, as `unpack -U` does it) with that process's peak
-// resident memory, of the real `unpack -U` when --unpack names it, and of
-// `compress -d` on the same input packed by `compress` (default options),
-// and two ratios of speed against uncompress, whose time is taken less its
-// start-up (its time on an empty input): exp/unc for LzwExpandFile, proc/unc
-// for our whole process, also less its start-up.  So the ratios compare
-// expansions rather than the loading of the programs.  With a full
-// dictionary the packer writes a clear code when the ratio gets worse, as
-// compress does.
+// are packed with the fixture packer, with a clear code when the ratio gets
+// worse on a full dictionary, as compress does; uncompress gets the same
+// data packed by `compress` (default options).  Per input the table gives
+// output MB/s of the decoder core on memory, of LzwExpandFile in this
+// process, of the whole expanding process (`unpack -U -O` when --unpack
+// names it, else this program's second form: header, name check,
+// LzwExpandFile into DIR) and of the whole `compress -d -c`, and the peak
+// resident memory of the second form.  Every program writes a file that does
+// not exist yet: the one of the run before is deleted beforehand, outside
+// the time.
 //
-// The expanding process reports its own peak (VmHWM): the getrusage figure
-// of a spawned child starts from the spawning process's peak, which exec
-// carries over, and the bench itself holds the inputs.
+// The ratios are speed against uncompress's expansion, that is uncompress's
+// time less its start-up (its time on an empty input): exp/unc for
+// LzwExpandFile, proc/unc for our whole process less its own start-up
+// (the same process on an empty member), whole/unc for the two whole
+// processes with their start-ups, which the goal does not ask for.
+//
+// The second form reports its own peak (VmHWM): the getrusage figure of a
+// spawned child starts from the spawning process's peak, which exec carries
+// over, and the bench itself holds the inputs.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -158,8 +163,10 @@ struct ChildRun {
     bool ok = false;
 };
 
-// Runs a program with standard output into a file; its processor time.
+// Runs a program with standard output into a file, which is made anew; its
+// processor time.
 ChildRun runChild(const std::vector<std::string>& args, const fs::path& output) {
+    fs::remove(output);
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -177,16 +184,6 @@ ChildRun runChild(const std::vector<std::string>& args, const fs::path& output) 
     }
     posix_spawn_file_actions_destroy(&actions);
     return run;
-}
-
-ChildRun bestChild(int runs, const std::vector<std::string>& args, const fs::path& output) {
-    ChildRun best = runChild(args, output);
-    for (int i = 1; i < runs && best.ok; ++i) {
-        const ChildRun next = runChild(args, output);
-        if (!next.ok) return next;
-        if (next.seconds < best.seconds) best = next;
-    }
-    return best;
 }
 
 bool onPath(const std::string& program) {
@@ -225,6 +222,7 @@ double coreSeconds(const std::string& stream, uint32_t size) {
 }
 
 double expandFileSeconds(const fs::path& member, const fs::path& target) {
+    fs::remove(target);
     const double start = cpuSeconds();
     if (!LzwExpandFile(target.string(), member.string())) throw std::runtime_error("LzwExpandFile failed");
     return cpuSeconds() - start;
@@ -262,7 +260,7 @@ struct Options {
 };
 
 void printRow(const std::vector<std::string>& cells) {
-    static const int kWidths[] = {-8, 5, 7, 7, 7, 8, 9, 9, 9, 8, 9};
+    static const int kWidths[] = {-8, 5, 7, 7, 7, 8, 9, 9, 8, 9, 10};
     for (std::size_t i = 0; i < cells.size(); ++i) std::printf("%*s ", kWidths[i], cells[i].c_str());
     std::printf("\n");
 }
@@ -273,25 +271,12 @@ std::string number(double value, int decimals = 0) {
     return text;
 }
 
-// ------------------------------------------------ the archive tool, end to end
-
-// `unpack -U -O` into the target's directory, as its own process.  The tool
-// ends with exit code 0 whatever failed, so a run counts only when the member
-// arrived whole.
-std::string unpackColumn(const Options& options, const fs::path& member, const fs::path& target,
-                         const std::string& data) {
-    if (options.unpack.empty()) return "-";
-    fs::remove(target);
-    const ChildRun unpack = bestChild(
-        options.runs, {options.unpack, "-U", "-O", "-D" + target.parent_path().string() + "/", member.string()},
-        options.work / "unpack.txt");
-    if (!unpack.ok || readFile(target) != data) return "failed";
-    return number(megabytesPerSecond(data.size(), unpack.seconds));
-}
+// ------------------------------------------------ the processes, in turn
 
 struct Command {
     std::vector<std::string> args;
-    fs::path output;
+    fs::path output;  // standard output
+    fs::path target;  // a file it writes: deleted before each run, like the output
 };
 
 // The best processor time of each command, the commands run in turn, so that
@@ -300,12 +285,32 @@ std::vector<double> bestInTurn(int runs, const std::vector<Command>& commands) {
     std::vector<double> best(commands.size(), 1e300);
     for (int i = 0; i < runs; ++i) {
         for (std::size_t c = 0; c < commands.size(); ++c) {
+            if (!commands[c].target.empty()) fs::remove(commands[c].target);
             const ChildRun run = runChild(commands[c].args, commands[c].output);
             if (!run.ok) throw std::runtime_error(commands[c].args[0] + " failed");
             best[c] = std::min(best[c], run.seconds);
         }
     }
     return best;
+}
+
+// The process that expands a member into `out`: `unpack -U -O`, or this
+// program's second form.  unpack ends with exit code 0 whatever failed, so
+// the caller checks the target.
+Command expandingProcess(const Options& options, const std::string& self, const fs::path& member,
+                         const fs::path& target) {
+    const std::string out = target.parent_path().string();
+    if (options.unpack.empty()) return {{self, "--expand", member.string(), out}, options.work / "child.txt", target};
+    return {{options.unpack, "-U", "-O", "-D" + out + "/", member.string()}, options.work / "unpack.txt", target};
+}
+
+// Peak resident memory in KiB of this program's second form on the member.
+long peakKiB(const std::string& self, const fs::path& member, const fs::path& target) {
+    fs::remove(target);
+    const fs::path report = target.parent_path().parent_path() / "peak.txt";
+    if (!runChild({self, "--expand", member.string(), target.parent_path().string()}, report).ok)
+        throw std::runtime_error("expanding " + member.string() + " failed");
+    return std::stol(readFile(report));
 }
 
 // Empty inputs: a program's time on them is its start-up.
@@ -327,13 +332,91 @@ EmptyInputs makeEmptyInputs(const Options& options, bool haveCompress) {
 
 // The speed the goal asks for: at least this many times uncompress's.
 constexpr double kGoalRatio = 1.5;
+// And the peak memory it allows.
+constexpr long kGoalPeakKiB = 8 << 10;
 
-// Their time over ours, both without start-up; the goal holds while ours is
-// never more than their time over kGoalRatio.
+// Their time over ours; `goalMet` stays true while ours is never more than
+// their time over kGoalRatio.
 std::string speedRatio(double theirs, double ours, bool& goalMet) {
-    if (theirs <= 0 || ours <= 0) return "?";
+    if (theirs <= 0 || ours <= 0) {
+        goalMet = false;
+        return "?";
+    }
     goalMet = goalMet && ours * kGoalRatio <= theirs;
     return number(theirs / ours, 2);
+}
+
+struct Goals {
+    bool speed = true;
+    long lowestPeak = LONG_MAX;
+    long highestPeak = 0;
+};
+
+// Measures one input and prints its row.
+void benchInput(const Options& options, const std::string& self, const Kind& kind, std::size_t mib,
+                const EmptyInputs& empty, bool haveCompress, Goals& goals) {
+    // Small members take more runs: their times are short and the start-up
+    // taken out of them is a larger share.
+    const int runs = std::max(options.runs, int(64 / std::max<std::size_t>(mib, 1)));
+    const std::string data = kind.make(mib << 20);
+    const std::string name = std::string(kind.name) + "-" + std::to_string(mib);
+    const fs::path input = options.work / (name + ".dat");
+    const fs::path member = options.work / (name + ".pak");
+    const fs::path packed = options.work / (name + ".Z");
+    const fs::path target = options.work / "out" / (name + ".dat");
+    const std::string stream = LzwPackStream(data, {LzwFullDictionary::ClearWhenWorse, 2});
+    writeFile(member, LzwHeaderText(LzwMakeHeader(name + ".dat", uint32_t(data.size()),
+                                                  LzwDosDateTime(2024, 3, 5, 14, 3, 6), 0x20)) +
+                          stream);
+
+    const double core = bestOf(runs, [&] { return coreSeconds(stream, uint32_t(data.size())); });
+    const double expand = bestOf(runs, [&] { return expandFileSeconds(member, target); });
+    if (readFile(target) != data) throw std::runtime_error(name + ": expanded bytes differ");
+    const long peak = peakKiB(self, member, target);
+    goals.lowestPeak = std::min(goals.lowestPeak, peak);
+    goals.highestPeak = std::max(goals.highestPeak, peak);
+
+    std::vector<Command> commands = {expandingProcess(options, self, member, target),
+                                     expandingProcess(options, self, empty.member, options.work / "out" / "empty.dat")};
+    const fs::path unpacked = options.work / "unz.dat";
+    if (haveCompress) {
+        writeFile(input, data);
+        runChild({"compress", "-f", "-c", input.string()}, packed);
+        commands.push_back({{"compress", "-d", "-c", packed.string()}, unpacked, {}});
+        commands.push_back({{"compress", "-d", "-c", empty.packed.string()}, options.work / "e.dat", {}});
+    }
+    const std::vector<double> best = bestInTurn(runs, commands);
+    if (readFile(target) != data) throw std::runtime_error(name + ": the process left other bytes");
+
+    std::string uncompressCell = "-", expandRatio = "-", processRatio = "-", wholeRatio = "-";
+    if (haveCompress) {
+        if (fs::file_size(unpacked) != data.size()) throw std::runtime_error(name + ": uncompress gave other bytes");
+        uncompressCell = number(megabytesPerSecond(data.size(), best[2]));
+        const double theirs = best[2] - best[3];
+        expandRatio = speedRatio(theirs, expand, goals.speed);
+        processRatio = speedRatio(theirs, best[0] - best[1], goals.speed);
+        wholeRatio = number(best[2] / best[0], 2);
+        fs::remove(input);
+        fs::remove(packed);
+    }
+    printRow({kind.name, std::to_string(mib), number(100.0 * double(stream.size()) / double(data.size())),
+              number(megabytesPerSecond(data.size(), core)), number(megabytesPerSecond(data.size(), expand)),
+              number(megabytesPerSecond(data.size(), best[0])), uncompressCell, std::to_string(peak), expandRatio,
+              processRatio, wholeRatio});
+    std::fflush(stdout);
+    fs::remove(member);
+    fs::remove(target);
+}
+
+// Start-ups: the processes on the empty inputs, best of many runs.
+void printStartUps(const Options& options, const std::string& self, const EmptyInputs& empty, bool haveCompress) {
+    std::vector<Command> commands = {expandingProcess(options, self, empty.member, options.work / "out" / "empty.dat")};
+    if (haveCompress) commands.push_back({{"compress", "-d", "-c", empty.packed.string()}, options.work / "e.dat", {}});
+    const std::vector<double> best = bestInTurn(64, commands);
+    std::printf("start-up (an empty input, processor time): %s %.2f ms", fs::path(commands[0].args[0]).filename().c_str(),
+                1000 * best[0]);
+    if (haveCompress) std::printf(", uncompress %.2f ms", 1000 * best[1]);
+    std::printf("\n");
 }
 
 int runBench(const Options& options, const std::string& self) {
@@ -345,78 +428,30 @@ int runBench(const Options& options, const std::string& self) {
     win::machine::reload();
     const bool haveCompress = onPath("compress");
     const EmptyInputs empty = makeEmptyInputs(options, haveCompress);
-    const std::string out = (options.work / "out").string();
 
+    const std::string process = options.unpack.empty() ? "lzw_bench --expand" : "unpack -U -O";
     std::printf("MB/s of output (10^6 bytes) per second of processor time (user + system), best of %d runs\n"
-                "(more for small inputs); peak = peak resident memory of the expanding process\n",
-                options.runs);
-    printRow({"input", "MiB", "ratio%", "core", "expand", "process", "peak KiB", "unpack-U", "uncompr.", "exp/unc",
-              "proc/unc"});
-    bool goalMet = true;
-    double oursStartUp = 1e300, theirStartUp = 1e300;
-    for (const std::size_t mib : options.sizesMiB) {
-        // Small members take more runs: their times are short and the
-        // start-up taken out of them is a larger share.
-        Options sized = options;
-        sized.runs = std::max(options.runs, int(64 / std::max<std::size_t>(mib, 1)));
-        for (const Kind& kind : kKinds) {
-            const std::string data = kind.make(mib << 20);
-            const std::string name = std::string(kind.name) + "-" + std::to_string(mib);
-            const fs::path input = options.work / (name + ".dat");
-            const fs::path member = options.work / (name + ".pak");
-            const fs::path packed = options.work / (name + ".Z");
-            const fs::path target = options.work / "out" / (name + ".dat");
-            const std::string stream = LzwPackStream(data, {LzwFullDictionary::ClearWhenWorse, 2});
-            writeFile(member, LzwHeaderText(LzwMakeHeader(name + ".dat", uint32_t(data.size()),
-                                                          LzwDosDateTime(2024, 3, 5, 14, 3, 6), 0x20)) +
-                                  stream);
-
-            const double core = bestOf(sized.runs, [&] { return coreSeconds(stream, uint32_t(data.size())); });
-            const double expand = bestOf(sized.runs, [&] { return expandFileSeconds(member, target); });
-            if (readFile(target) != data) throw std::runtime_error(name + ": expanded bytes differ");
-            const std::string unpackCell = unpackColumn(sized, member, target, data);
-
-            std::vector<Command> commands = {{{self, "--expand", member.string(), out}, options.work / "child.txt"},
-                                             {{self, "--expand", empty.member.string(), out}, options.work / "e.txt"}};
-            if (haveCompress) {
-                writeFile(input, data);
-                runChild({"compress", "-f", "-c", input.string()}, packed);
-                commands.push_back({{"compress", "-d", "-c", packed.string()}, options.work / "unz.dat"});
-                commands.push_back({{"compress", "-d", "-c", empty.packed.string()}, options.work / "e.dat"});
-            }
-            const std::vector<double> best = bestInTurn(sized.runs, commands);
-            oursStartUp = std::min(oursStartUp, best[1]);
-
-            std::string uncompressCell = "-", expandRatio = "-", processRatio = "-";
-            if (haveCompress) {
-                if (fs::file_size(options.work / "unz.dat") != data.size())
-                    throw std::runtime_error(name + ": uncompress gave other bytes");
-                theirStartUp = std::min(theirStartUp, best[3]);
-                uncompressCell = number(megabytesPerSecond(data.size(), best[2]));
-                const double theirs = best[2] - best[3], ours = best[0] - best[1];
-                expandRatio = speedRatio(theirs, expand, goalMet);
-                processRatio = speedRatio(theirs, ours, goalMet);
-                fs::remove(input);
-                fs::remove(packed);
-            }
-            printRow({kind.name, std::to_string(mib), number(100.0 * double(stream.size()) / double(data.size())),
-                      number(megabytesPerSecond(data.size(), core)), number(megabytesPerSecond(data.size(), expand)),
-                      number(megabytesPerSecond(data.size(), best[0])),
-                      std::to_string(std::stol(readFile(options.work / "child.txt"))), unpackCell, uncompressCell,
-                      expandRatio, processRatio});
-            std::fflush(stdout);
-            fs::remove(member);
-            fs::remove(target);
-        }
-    }
-    std::printf("start-up (an empty input): ours %.1f ms", 1000 * oursStartUp);
+                "(more for small inputs), all programs in turn in the same run, each writing a new file.\n"
+                "core = decoder on memory; expand = LzwExpandFile; process = the whole %s;\n"
+                "uncompr. = the whole compress -d -c; peak = peak resident memory of an expanding process.\n"
+                "Ratios of speed against uncompress less its start-up: exp/unc for LzwExpandFile, proc/unc\n"
+                "for the process less its start-up, whole/unc with both start-ups (for information)\n",
+                options.runs, process.c_str());
+    printRow({"input", "MiB", "ratio%", "core", "expand", "process", "uncompr.", "peak KiB", "exp/unc", "proc/unc",
+              "whole/unc"});
+    Goals goals;
+    for (const std::size_t mib : options.sizesMiB)
+        for (const Kind& kind : kKinds) benchInput(options, self, kind, mib, empty, haveCompress, goals);
+    printStartUps(options, self, empty, haveCompress);
+    const bool memoryMet = goals.highestPeak < kGoalPeakKiB;
+    std::printf("goal: peak memory under %ld KiB on every input (%ld to %ld KiB): %s\n", kGoalPeakKiB,
+                goals.lowestPeak, goals.highestPeak, memoryMet ? "met" : "NOT met");
     if (!haveCompress) {
-        std::printf("\ncompress (ncompress) is not installed: no comparison\n");
+        std::printf("compress (ncompress) is not installed: no comparison of speed\n");
         return 0;
     }
-    std::printf(", uncompress %.1f ms (? = too short to tell from the start-up)\n", 1000 * theirStartUp);
-    std::printf("goal (our expansion at least %.1f times as fast as uncompress's on every input): %s\n",
-                kGoalRatio, goalMet ? "met" : "NOT met");
+    std::printf("goal: exp/unc and proc/unc at least %.1f on every input: %s\n", kGoalRatio,
+                goals.speed ? "met" : "NOT met");
     return 0;
 }
 

@@ -74,6 +74,21 @@ TEST_F(StartUp, TooLongTempOptionIsRefusedBeforeAnythingIsCreated) {
     EXPECT_FALSE(std::filesystem::exists(machineDir + "/drives/D/" + std::string(251, 'A')));
 }
 
+// The medium is a CD: a work directory on it can hold neither the log nor the
+// setup description, and nothing is written there.
+TEST_F(StartUp, TempOptionOnTheMediumIsFatalAndWritesNothing) {
+    const auto mediumFiles = [this] {
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(medium())) files.push_back(entry.path());
+        return files;
+    };
+    const std::vector<std::string> before = mediumFiles();
+    const SetupResult r = runSetup("box OK entpackt\n", {"-TEMP=E:\\WORK"});
+    EXPECT_EQ(r.exitCode, 1) << r.err << r.transcript;
+    EXPECT_THAT(r.transcript, HasSubstr("Installations-Datei konnte nicht entpackt werden !"));
+    EXPECT_EQ(mediumFiles(), before);
+}
+
 TEST_F(StartUp, NoTemporaryDirectoryIsFatal) {
     setMachineIni(iniWith("TempDir=\n"));
     const SetupResult r = runSetup("box OK temporärer\n");

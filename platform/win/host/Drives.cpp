@@ -97,7 +97,8 @@ std::optional<Drive> findDrive(const Ini& ini, char letter) {
         while (d.folder.size() > 1 && d.folder.back() == '/') d.folder.pop_back();
     }
     d.present = mediumPresent(d);
-    d.writeProtect = ini.flag(section, "WriteProtect", false);
+    // A pressed disc takes no writes.
+    d.writeProtect = d.type == DRIVE_TYPE_CDROM || ini.flag(section, "WriteProtect", false);
     d.full = ini.flag(section, "Full", false);
     d.label = ini.get(section, "Label", "");
     if (const std::optional<std::string> free = ini.get(section, "Free")) d.free = parseFree(*free);

@@ -7,10 +7,14 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <sys/types.h>
 
 namespace win::host {
 
@@ -28,11 +32,83 @@ std::string readMachineText(const std::string& hostFile);
 // readers never see half and a failed write (injected faults on the file's host
 // path included) leaves the old file whole; false with the error set.
 bool writeFileAtomically(const std::string& hostFile, const std::string& bytes);
+// Appends to the file (made when missing) in one write; a write that fails
+// (injected faults included) takes back what it wrote; false with the error set.
+bool appendToFile(const std::string& hostFile, const std::string& bytes);
+
+// ------------------------------------------------------------ kept files
+// What tells one version of a file from another: device, inode, size and
+// modification time.  A missing file has a stamp of its own.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    bool operator==(const FileStamp& other) const;
+};
+FileStamp stampOf(const std::string& hostFile);
+// Whether a file of that stamp, read from `readFrom` on, may be taken as
+// read: a file written in the clock tick in which its reading began may be
+// written again within the tick, keeping the stamp.
+bool settledBefore(const FileStamp& stamp, const timespec& readFrom);
+// The clock the file system stamps files with.
+timespec fileClockNow();
+// How often the machine was loaded (machine::reload() forgets what is kept).
+uint64_t machineLoads();
+
+// A machine file kept in memory as parsed: read once, then used again while
+// the file's stamp stays the same, so that a change by anyone else (a test, a
+// child program, a person) is still seen.  The layer's own changes are made
+// in memory and written through at once (wrote()).
+template <class Content>
+class KeptFile {
+public:
+    using Load = Content (*)(const std::string& hostFile);
+    explicit KeptFile(Load load) : read_(load) {}
+
+    // The file's content now.
+    Content& current(const std::string& hostFile) {
+        if (hostFile != file_ || !trusted_ || loads_ != machineLoads() || !(stampOf(hostFile) == stamp_))
+            load(hostFile);
+        return content_;
+    }
+    // After a change of the kept content was written to the file: the content
+    // is the file's.  A failed write leaves the file as it was, and what is kept
+    // is read again from the file next time.  Returns `written`.
+    bool wrote(bool written) {
+        stamp_ = stampOf(file_);
+        trusted_ = written;
+        return written;
+    }
+    // What is kept, as the last current() gave it, and the file it came from.
+    const Content& held() const { return content_; }
+    const std::string& file() const { return file_; }
+
+private:
+    void load(const std::string& hostFile) {
+        const timespec started = fileClockNow();
+        loads_ = machineLoads();
+        file_ = hostFile;
+        stamp_ = stampOf(hostFile);
+        content_ = read_(hostFile);
+        trusted_ = stampOf(hostFile) == stamp_ && settledBefore(stamp_, started);
+    }
+
+    Load read_;
+    uint64_t loads_ = 0;
+    std::string file_;
+    FileStamp stamp_;
+    bool trusted_ = false;
+    Content content_{};
+};
 
 // ------------------------------------------------------------ machine.ini
-// machine.ini as it is now; every call that must see changes takes a fresh one.
+// machine.ini as it is now; every call that must see changes takes a fresh one
+// (a copy of the kept one while the file is unchanged).
 class Ini {
 public:
+    struct Sections;
     static Ini now();
     std::optional<std::string> get(std::string_view section, std::string_view key) const;
     std::string get(std::string_view section, std::string_view key, const std::string& fallback) const;
@@ -42,7 +118,7 @@ public:
     bool hasSection(std::string_view section) const;
 
 private:
-    std::string text_;
+    std::shared_ptr<const Sections> sections_;
 };
 
 std::string machineFolder();
@@ -118,6 +194,9 @@ std::optional<Resolved> resolve(const std::string& path);
 std::string quietHostPath(const Ini& ini, const std::string& path);
 // The key under which side records are kept for a host path.
 std::string canonicalKey(const std::string& hostPath);
+// The layer made this file or directory: what is kept of its directory's
+// entries (for names without case) takes it without reading the directory again.
+void noteNewEntry(const std::string& hostPath);
 
 // ----------------------------------------------------------- side records
 // R/H/S/A bits recorded for the path (nullopt when nothing is recorded).

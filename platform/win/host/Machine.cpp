@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -18,6 +19,7 @@ namespace win::host {
 namespace {
 
 std::unique_ptr<State> g_state;
+uint64_t g_loads = 0;
 thread_local uint32_t g_lastError = 0;
 
 std::string defaultFolder() {
@@ -94,8 +96,11 @@ void load(State& s) {
 
 }  // namespace
 
+uint64_t machineLoads() { return g_loads; }
+
 State& state() {
     if (!g_state) {
+        ++g_loads;
         g_state = std::make_unique<State>();
         load(*g_state);
     }
@@ -125,14 +130,46 @@ uint32_t errnoCode(int e) {
 
 // ------------------------------------------------------------------ Ini
 
+// The file's sections as the profile rules read them: the first section of a
+// name, in it the first line of a key.
+struct Ini::Sections {
+    struct Section {
+        std::vector<std::string> keys;  // as written, in file order
+        std::map<std::string, std::optional<std::string>> values;  // by upper-cased key
+    };
+    std::map<std::string, Section> byName;  // by upper-cased name
+
+    static std::shared_ptr<const Sections> parse(const std::string& text) {
+        auto sections = std::make_shared<Sections>();
+        for (const std::string& name : profile::sectionNames(text)) {
+            const auto [at, added] = sections->byName.try_emplace(text::upper(name));
+            if (!added) continue;
+            at->second.keys = profile::keyNames(text, name);
+            for (const std::string& key : at->second.keys)
+                at->second.values.try_emplace(text::upper(key), profile::readString(text, name, key));
+        }
+        return sections;
+    }
+
+    const Section* find(std::string_view name) const {
+        const auto it = byName.find(text::upper(name));
+        return it == byName.end() ? nullptr : &it->second;
+    }
+};
+
 Ini Ini::now() {
+    static KeptFile<std::shared_ptr<const Sections>> kept(
+        [](const std::string& hostFile) { return Sections::parse(readMachineText(hostFile)); });
     Ini ini;
-    ini.text_ = readMachineText(machineFolder() + "/machine.ini");
+    ini.sections_ = kept.current(machineFolder() + "/machine.ini");
     return ini;
 }
 
 std::optional<std::string> Ini::get(std::string_view section, std::string_view key) const {
-    return profile::readString(text_, section, key);
+    const Sections::Section* s = sections_->find(section);
+    if (!s) return std::nullopt;
+    const auto it = s->values.find(text::upper(key));
+    return it == s->values.end() ? std::nullopt : it->second;
 }
 
 std::string Ini::get(std::string_view section, std::string_view key, const std::string& fallback) const {
@@ -153,13 +190,12 @@ long long Ini::number(std::string_view section, std::string_view key, long long 
     return end && *end == '\0' ? n : fallback;
 }
 
-std::vector<std::string> Ini::keys(std::string_view section) const { return profile::keyNames(text_, section); }
-
-bool Ini::hasSection(std::string_view section) const {
-    for (const std::string& name : profile::sectionNames(text_))
-        if (text::equalNoCase(name, section)) return true;
-    return false;
+std::vector<std::string> Ini::keys(std::string_view section) const {
+    const Sections::Section* s = sections_->find(section);
+    return s ? s->keys : std::vector<std::string>();
 }
+
+bool Ini::hasSection(std::string_view section) const { return sections_->find(section) != nullptr; }
 
 }  // namespace win::host
 

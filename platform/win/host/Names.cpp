@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace win::host {
@@ -91,6 +92,24 @@ bool writeFileAtomically(const std::string& hostFile, const std::string& bytes) 
     if (!error) return true;
     ::unlink(temp.c_str());
     return fail(error);
+}
+
+bool appendToFile(const std::string& hostFile, const std::string& bytes) {
+    const Faults faults = faultsFor(Ini::now(), hostFile);
+    if (faults.refuseWrite) return fail(ERR_ACCESS_DENIED);
+    if (faults.fullAfter && *faults.fullAfter < bytes.size()) return fail(ERR_DISK_FULL);
+    const int fd = ::open(hostFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return fail(errnoCode(errno));
+    struct stat st {};
+    uint32_t error = ERR_SUCCESS;
+    if (::fstat(fd, &st) != 0) {
+        error = errnoCode(errno);
+    } else if (!writeAll(fd, bytes.data(), bytes.size())) {
+        error = errnoCode(errno);
+        if (::ftruncate(fd, st.st_size) != 0) error = errnoCode(errno);
+    }
+    if (::close(fd) != 0 && !error) error = errnoCode(errno);
+    return !error || fail(error);
 }
 
 }  // namespace win::host

@@ -3,8 +3,14 @@
 #include "Text1252.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -57,26 +63,53 @@ bool validName(const std::string& name, bool onDrive) {
     return true;
 }
 
+// The entries of a directory by their upper-cased Windows names (the first
+// entry of each name), kept while the directory's stamp stays the same.
+struct Listing {
+    FileStamp stamp;
+    bool trusted = false;
+    std::unordered_map<std::string, std::string> byName;
+};
+
+std::unordered_map<std::string, Listing>& listings() {
+    static std::unordered_map<std::string, Listing> kept;
+    static uint64_t loads = 0;
+    // A bound on what is kept; directories read once are read again.
+    if (loads != machineLoads() || kept.size() > 256) kept.clear();
+    loads = machineLoads();
+    return kept;
+}
+
+const Listing* listingOf(const std::string& dir) {
+    Listing& listing = listings()[dir];
+    if (listing.trusted && stampOf(dir) == listing.stamp) return &listing;
+    const timespec started = fileClockNow();
+    listing = Listing{stampOf(dir), false, {}};
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) {
+        listings().erase(dir);
+        return nullptr;
+    }
+    while (const dirent* e = ::readdir(d)) {
+        const std::string entry = e->d_name;
+        if (entry != "." && entry != "..") listing.byName.try_emplace(text::upper(toCp1252(entry)), entry);
+    }
+    ::closedir(d);
+    listing.trusted = stampOf(dir) == listing.stamp && settledBefore(listing.stamp, started);
+    return &listing;
+}
+
 // The host entry of dir that a Windows name means: the exact spelling when it
 // exists, else the first entry equal without case.
 std::optional<std::string> findEntry(const std::string& dir, const std::string& name) {
     const std::string exact = toUtf8(name);
     struct stat st {};
     if (::lstat((dir + "/" + exact).c_str(), &st) == 0) return exact;
-    DIR* d = ::opendir(dir.empty() ? "/" : dir.c_str());
-    if (!d) return std::nullopt;
-    const std::string wanted = text::upper(name);
-    std::optional<std::string> found;
-    while (const dirent* e = ::readdir(d)) {
-        const std::string entry = e->d_name;
-        if (entry == "." || entry == "..") continue;
-        if (text::upper(toCp1252(entry)) == wanted) {
-            found = entry;
-            break;
-        }
-    }
-    ::closedir(d);
-    return found;
+    const Listing* listing = listingOf(dir.empty() ? "/" : dir);
+    if (!listing) return std::nullopt;
+    const auto it = listing->byName.find(text::upper(name));
+    if (it == listing->byName.end()) return std::nullopt;
+    return it->second;
 }
 
 std::string mapParts(std::string host, const std::vector<std::string>& parts) {
@@ -156,10 +189,44 @@ std::string quietHostPath(const Ini& ini, const std::string& path) {
     return r ? r->host : "";
 }
 
+// The kernel's name of an existing file or directory, links followed, in
+// three calls rather than two for every component of the path.
+std::optional<std::string> kernelName(const std::string& hostPath) {
+    const int fd = ::open(hostPath.c_str(), O_PATH | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    char name[PATH_MAX];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name);
+    ::close(fd);
+    if (n <= 0 || n == ssize_t{sizeof name} || name[0] != '/') return std::nullopt;
+    return std::string(name, std::size_t(n));
+}
+
+void noteNewEntry(const std::string& hostPath) {
+    const std::size_t slash = hostPath.rfind('/');
+    if (slash == std::string::npos) return;
+    const std::string dir = slash == 0 ? "/" : hostPath.substr(0, slash);
+    const auto it = listings().find(dir);
+    if (it == listings().end() || !it->second.trusted) return;
+    const std::string entry = hostPath.substr(slash + 1);
+    it->second.byName.try_emplace(text::upper(toCp1252(entry)), entry);
+    it->second.stamp = stampOf(dir);
+}
+
 std::string canonicalKey(const std::string& hostPath) {
+    // The longest existing start of the path, then the rest as written.
+    std::string normal = fs::path(hostPath).lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    fs::path existing = normal, rest;
+    while (existing.has_relative_path()) {
+        if (const std::optional<std::string> name = kernelName(existing.string()))
+            return (rest.empty() ? fs::path(*name) : fs::path(*name) / rest).string();
+        if (errno != ENOENT && errno != ENOTDIR) break;
+        rest = rest.empty() ? existing.filename() : existing.filename() / rest;
+        existing = existing.parent_path();
+    }
     std::error_code ec;
     const fs::path canonical = fs::weakly_canonical(hostPath, ec);
-    return ec ? fs::path(hostPath).lexically_normal().string() : canonical.string();
+    return ec ? normal : canonical.string();
 }
 
 }  // namespace win::host

@@ -1,14 +1,15 @@
 // Side records of the machine folder: file attributes that the host cannot
-// hold, in-use marks and injected faults (both from machine.ini, read anew on
-// every call).
+// hold (kept in memory, each change written through), in-use marks and
+// injected faults (both from machine.ini as it is at the call).
 #include "Host.h"
 #include "Text1252.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <vector>
 
 namespace win::host {
 namespace {
@@ -17,38 +18,93 @@ constexpr uint32_t kKeptBits = ATTR_READONLY | ATTR_HIDDEN | ATTR_SYSTEM | ATTR_
 
 std::string recordFile() { return machineFolder() + "/attributes.txt"; }
 
-// attributes.txt: one line per path, "XX<tab>host path" with the bits in hex.
-std::map<std::string, uint32_t> loadRecords() {
-    std::map<std::string, uint32_t> records;
-    std::ifstream in(recordFile(), std::ios::binary);
+using Records = std::map<std::string, uint32_t>;
+
+// attributes.txt: one line per change, "XX<tab>host path" with the bits in
+// hex or "--<tab>host path" for a record dropped; a later line wins.  Each
+// change is appended at once; when the lines are more than twice the records
+// (and some), the file is written anew with the records alone.
+struct RecordFile {
+    Records records;
+    std::size_t lines = 0;
+    bool endsOpen = false;  // the last line has no line end (a write cut short)
+};
+
+constexpr const char* kDropped = "--";
+
+RecordFile loadRecords(const std::string& hostFile) {
+    RecordFile file;
+    std::ifstream in(hostFile, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
+        ++file.lines;
+        file.endsOpen = in.eof();
         const std::size_t tab = line.find('\t');
         if (tab == std::string::npos) continue;
-        records[line.substr(tab + 1)] = static_cast<uint32_t>(std::strtoul(line.substr(0, tab).c_str(), nullptr, 16));
+        std::string path = line.substr(tab + 1);
+        if (line.compare(0, tab, kDropped) == 0)
+            file.records.erase(path);
+        else
+            file.records[std::move(path)] = static_cast<uint32_t>(std::strtoul(line.substr(0, tab).c_str(), nullptr, 16));
     }
-    return records;
+    return file;
 }
 
-bool saveRecords(const std::map<std::string, uint32_t>& records) {
-    std::ostringstream out;
-    for (const auto& [path, bits] : records) {
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "%02X", bits);
-        out << hex << '\t' << path << '\n';
-    }
-    return writeFileAtomically(recordFile(), out.str());
+KeptFile<RecordFile>& kept() {
+    static KeptFile<RecordFile> file(loadRecords);
+    return file;
 }
 
-bool isBelow(const std::string& path, const std::string& dir) {
-    return path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0 && path[dir.size()] == '/';
+const Records& records() { return kept().current(recordFile()).records; }
+
+// A record to set (bits) or to drop (nullopt).
+using Change = std::pair<std::string, std::optional<uint32_t>>;
+
+std::string line(const std::string& path, std::optional<uint32_t> bits) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%02X", bits.value_or(0));
+    return (bits ? hex : kDropped) + ("\t" + path) + "\n";
+}
+
+// Takes the changes into the records and writes them through to the file;
+// false (error set) when the file could not take them, and then the records
+// are read again from the file, which stayed as it was.
+bool change(const std::vector<Change>& changes) {
+    KeptFile<RecordFile>& k = kept();
+    RecordFile& file = k.current(recordFile());
+    if (changes.empty()) return true;
+    for (const auto& [path, bits] : changes) {
+        if (bits) file.records[path] = *bits;
+        else file.records.erase(path);
+    }
+    const bool rewrite = file.lines + changes.size() > 2 * file.records.size() + 64;
+    std::string text = file.endsOpen && !rewrite ? "\n" : "";
+    if (rewrite) {
+        for (const auto& [path, bits] : file.records) text += line(path, bits);
+    } else {
+        for (const auto& [path, bits] : changes) text += line(path, bits);
+    }
+    if (!k.wrote(rewrite ? writeFileAtomically(k.file(), text) : appendToFile(k.file(), text))) return false;
+    file.lines = rewrite ? file.records.size() : file.lines + changes.size();
+    file.endsOpen = false;
+    return true;
+}
+
+// The records of the path and of everything below it.
+std::vector<std::string> recordsOf(const Records& all, const std::string& key) {
+    std::vector<std::string> found;
+    for (auto it = all.lower_bound(key); it != all.end() && it->first.compare(0, key.size(), key) == 0; ++it)
+        if (it->first.size() == key.size() || it->first[key.size()] == '/') found.push_back(it->first);
+    return found;
 }
 
 // The value of the first key of a machine.ini section that names the path.
 std::optional<std::pair<std::string, std::string>> entryFor(const Ini& ini, std::string_view section,
                                                             const std::string& hostPath) {
+    const std::vector<std::string> keys = ini.keys(section);
+    if (keys.empty()) return std::nullopt;
     const std::string wanted = canonicalKey(hostPath);
-    for (const std::string& key : ini.keys(section)) {
+    for (const std::string& key : keys) {
         const std::string mapped = quietHostPath(ini, key);
         if (!mapped.empty() && canonicalKey(mapped) == wanted) return std::make_pair(key, ini.get(section, key, ""));
     }
@@ -58,9 +114,9 @@ std::optional<std::pair<std::string, std::string>> entryFor(const Ini& ini, std:
 }  // namespace
 
 std::optional<uint32_t> recordedAttributes(const std::string& hostPath) {
-    const std::map<std::string, uint32_t> records = loadRecords();
-    const auto it = records.find(canonicalKey(hostPath));
-    if (it == records.end()) return std::nullopt;
+    const Records& all = records();
+    const auto it = all.find(canonicalKey(hostPath));
+    if (it == all.end()) return std::nullopt;
     return it->second;
 }
 
@@ -71,42 +127,27 @@ uint32_t reportedAttributes(const std::string& hostPath, bool isDirectory, bool 
 }
 
 bool recordAttributes(const std::string& hostPath, uint32_t attributes) {
-    std::map<std::string, uint32_t> records = loadRecords();
-    records[canonicalKey(hostPath)] = attributes & kKeptBits;
-    return saveRecords(records);
+    return change({{canonicalKey(hostPath), attributes & kKeptBits}});
 }
 
 bool forgetAttributes(const std::string& hostPath) {
-    std::map<std::string, uint32_t> records = loadRecords();
-    const std::string key = canonicalKey(hostPath);
-    bool changed = false;
-    for (auto it = records.begin(); it != records.end();) {
-        if (it->first == key || isBelow(it->first, key)) {
-            it = records.erase(it);
-            changed = true;
-        } else {
-            ++it;
-        }
-    }
-    return !changed || saveRecords(records);
+    std::vector<Change> dropped;
+    for (const std::string& path : recordsOf(records(), canonicalKey(hostPath))) dropped.push_back({path, std::nullopt});
+    return change(dropped);
 }
 
 bool moveAttributes(const std::string& fromHost, const std::string& toHost) {
-    std::map<std::string, uint32_t> records = loadRecords();
+    const Records& all = records();
     const std::string from = canonicalKey(fromHost), to = canonicalKey(toHost);
-    std::map<std::string, uint32_t> moved;
-    for (auto it = records.begin(); it != records.end();) {
-        if (it->first == to || isBelow(it->first, to)) {
-            it = records.erase(it);  // the replaced target's own records
-        } else if (it->first == from || isBelow(it->first, from)) {
-            moved[to + it->first.substr(from.size())] = it->second;
-            it = records.erase(it);
-        } else {
-            ++it;
-        }
+    const std::vector<std::string> replaced = recordsOf(all, to);  // the target's own records
+    std::vector<Change> changes;
+    for (const std::string& path : replaced) changes.push_back({path, std::nullopt});
+    for (const std::string& path : recordsOf(all, from)) {
+        if (std::find(replaced.begin(), replaced.end(), path) != replaced.end()) continue;
+        changes.push_back({path, std::nullopt});
+        changes.push_back({to + path.substr(from.size()), all.at(path)});
     }
-    records.merge(moved);
-    return saveRecords(records);
+    return change(changes);
 }
 
 int inUseLevel(const Ini& ini, const std::string& hostPath) {

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <map>
-#include <sys/stat.h>
 
 namespace win::host {
 namespace {
@@ -28,19 +27,6 @@ struct Key {
 
 // Keys by their upper-cased full path.
 using Store = std::map<std::string, Key>;
-
-struct Cache {
-    std::string file;
-    ino_t inode = 0;
-    struct timespec mtime {};
-    off_t size = -1;
-    Store store;
-};
-
-Cache& cache() {
-    static Cache c;
-    return c;
-}
 
 std::string registryFile() { return machineFolder() + "/registry.reg"; }
 
@@ -214,39 +200,19 @@ std::string serialize(const Store& store) {
 
 // ------------------------------------------------------ the store on disk
 
-// The store as registry.reg holds it now (re-read whenever the file changed).
-Store& store() {
-    Cache& c = cache();
-    const std::string file = registryFile();
-    struct stat st {};
-    const bool exists = ::stat(file.c_str(), &st) == 0;
-    const bool same = c.file == file && (exists ? c.inode == st.st_ino && c.size == st.st_size &&
-                                                      c.mtime.tv_sec == st.st_mtim.tv_sec &&
-                                                      c.mtime.tv_nsec == st.st_mtim.tv_nsec
-                                                : c.size == -1);
-    if (!same) {
-        c.file = file;
-        c.store = exists ? parse(readMachineText(file)) : Store();
-        c.inode = exists ? st.st_ino : 0;
-        c.size = exists ? st.st_size : -1;
-        c.mtime = exists ? st.st_mtim : timespec{};
-    }
-    return c.store;
+KeptFile<Store>& kept() {
+    static KeptFile<Store> file([](const std::string& hostFile) { return parse(readMachineText(hostFile)); });
+    return file;
 }
 
+// The store as registry.reg holds it now.
+Store& store() { return kept().current(registryFile()); }
+
+// Writes the changed store through; when that fails, the file keeps the
+// state before the change, and so does the store from then on.
 uint32_t save() {
-    Cache& c = cache();
-    if (!writeFileAtomically(registryFile(), serialize(c.store))) {
-        c.file.clear();  // the change did not reach the file: the next read takes the file again
-        return lastError();
-    }
-    struct stat st {};
-    if (::stat(c.file.c_str(), &st) == 0) {
-        c.inode = st.st_ino;
-        c.size = st.st_size;
-        c.mtime = st.st_mtim;
-    }
-    return ERR_SUCCESS;
+    KeptFile<Store>& k = kept();
+    return k.wrote(writeFileAtomically(k.file(), serialize(k.held()))) ? ERR_SUCCESS : lastError();
 }
 
 Key* findKey(const std::string& path) {

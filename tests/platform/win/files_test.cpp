@@ -228,20 +228,25 @@ TEST_F(WinFiles, StreamsReadWriteSeekAppend) {
     EXPECT_EQ(win::lastError(), win::ERR_PATH_NOT_FOUND);
 }
 
+// A write-protected medium, and a CD-ROM always.
 TEST_F(WinFiles, WriteProtectedDriveRefusesWrites) {
-    setMachineIni("[Drive C]\nWriteProtect=1\n");
-    EXPECT_TRUE(win::fileExists("C:\\DATA\\A.TXT"));
-    const std::function<bool()> writes[] = {
-        [] { return win::writeWholeFile("C:\\DATA\\NEW.TXT", "x"); },
-        [] { return win::deleteFile("C:\\DATA\\A.TXT"); },
-        [] { return win::createDirectory("C:\\DATA\\NEW"); },
-        [] { return win::copyFile("C:\\DATA\\A.TXT", "C:\\DATA\\C.TXT", false); },
-        [] { return win::moveFile("C:\\DATA\\A.TXT", "C:\\DATA\\C.TXT"); },
-        [] { return win::setFileAttributes("C:\\DATA\\A.TXT", win::ATTR_HIDDEN); },
-    };
-    for (const auto& write : writes) {
-        EXPECT_FALSE(write());
-        EXPECT_EQ(win::lastError(), win::ERR_WRITE_PROTECT);
+    for (const char* drive : {"[Drive C]\nWriteProtect=1\n", "[Drive C]\nType=cdrom\n"}) {
+        SCOPED_TRACE(drive);
+        setMachineIni(drive);
+        EXPECT_TRUE(win::fileExists("C:\\DATA\\A.TXT"));
+        const std::function<bool()> writes[] = {
+            [] { return win::writeWholeFile("C:\\DATA\\NEW.TXT", "x"); },
+            [] { return win::openFile("C:\\DATA\\A.TXT", win::OpenMode::Append) != nullptr; },
+            [] { return win::deleteFile("C:\\DATA\\A.TXT"); },
+            [] { return win::createDirectory("C:\\DATA\\NEW"); },
+            [] { return win::copyFile("C:\\DATA\\A.TXT", "C:\\DATA\\C.TXT", false); },
+            [] { return win::moveFile("C:\\DATA\\A.TXT", "C:\\DATA\\C.TXT"); },
+            [] { return win::setFileAttributes("C:\\DATA\\A.TXT", win::ATTR_HIDDEN); },
+        };
+        for (const auto& write : writes) {
+            EXPECT_FALSE(write());
+            EXPECT_EQ(win::lastError(), win::ERR_WRITE_PROTECT);
+        }
     }
 }
 
