@@ -48,6 +48,26 @@ cmake --build build-win -j"$(nproc)"
   UNPACK_EXE="$PWD/build-win/unpack/unpack.exe" UNPACK_RUNNER="$(command -v wine)" \
     ctest --test-dir build -R '^([A-Za-z]+/)?Unpack[A-Za-z]*Test\.' --no-tests=error -j"$(nproc)" --output-on-failure
 )
+# The installer's end-to-end tests once more against setup.exe under Wine:
+# headless, each test in a copy of one template prefix whose TEMP is C:\TEMP,
+# with drive A: a floppy drive and E: (the medium) a CD drive; each run of
+# setup.exe has the copy's server to itself, stopped at the run's end.
+(
+  unset DISPLAY
+  export WINEPREFIX="$PWD/build-win/setup-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+  if [ ! -f "$WINEPREFIX/made" ]; then
+    rm -rf "$WINEPREFIX"
+    wineboot -i
+    for name in TEMP TMP; do wine reg add 'HKCU\Environment' /v $name /d 'C:\TEMP' /f >/dev/null; done
+    wine reg add 'HKLM\Software\Wine\Drives' /v a: /d floppy /f >/dev/null
+    wine reg add 'HKLM\Software\Wine\Drives' /v e: /d cdrom /f >/dev/null
+    wineserver -k
+    wineserver -w
+    touch "$WINEPREFIX/made"
+  fi
+  SETUP_EXE="$PWD/build-win/setup/setup.exe" SETUP_RUNNER="$(command -v wine)" \
+    ctest --test-dir build -L '^test_e2e$' --no-tests=error -j"$(nproc)" --output-on-failure
+)
 # setup.exe in native windows under Wine, on an X server of its own without a
 # window manager: the demo walk by script (the same as headless) and by real
 # input events, each in a fresh prefix.
