@@ -11,11 +11,12 @@
 #      headless and driving the native windows: the same transcript, exit
 #      code, log and files;
 #   5. a person on that medium: a click and Return in a directory list, the
-#      scroll box of the parameter page turned by the wheel and its bar.
+#      scroll box of the parameter page turned by the wheel and its bar;
+#   6. TIMER_BOX: a person's message box keeps the program's timer running.
 # Needs an X server without a window manager (DISPLAY).
-# usage: setup_in_windows.sh SETUP_EXE MEDIUM_DIR WALK_SCRIPT WORK_DIR LZWPACK
+# usage: setup_in_windows.sh SETUP_EXE MEDIUM_DIR WALK_SCRIPT WORK_DIR LZWPACK TIMER_BOX
 set -euo pipefail
-exe=$1 medium=$2 walk=$3 work=$4 lzwpack=$5
+exe=$1 medium=$2 walk=$3 work=$4 lzwpack=$5 timer_box=$6
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 rm -rf "$work"
@@ -144,7 +145,7 @@ grep -q '"BRIMLUND_MODE"="demo"' "$work/controls-windows/system.reg" || fail "th
 echo "walk through every kind of native control: same transcript, exit code and files as headless"
 
 # ---- 3 and 5: a person, by real input events
-trap 'for p in person person-parameters; do WINEPREFIX=$work/$p wineserver -k 2>/dev/null || true; done' EXIT
+trap 'for p in person person-parameters windows; do WINEPREFIX=$work/$p wineserver -k 2>/dev/null || true; done' EXIT
 start_person() {
   person=$work/$1
   run_setup "$1" SETUP_SCREENSHOTS='C:\pictures' >"$work/$1.log" 2>&1 &
@@ -235,3 +236,21 @@ diff <(sed 's/\r$//' "$person/drive_c/Brimlund/DEMO.INI") \
   <(echo '[Server]' && echo 'Schluessel1=balken' && for i in $(seq 2 9); do echo "Schluessel$i=Wert $i"; done &&
     echo 'Schluessel10=rad') || fail "the typed settings did not reach the fields meant"
 echo "person on the parameter page: the directory list and the scroll box's wheel and bar work"
+
+# ---- 6: the timer ticks on while the box waits for the person's Return
+timer_dir=$work/windows/drive_c/timer
+mkdir -p "$timer_dir"
+cp "$timer_box" "$timer_dir/"
+(cd "$timer_dir" && WINEPREFIX=$work/windows timeout 60 wine 'C:\timer\timer_box.exe') &
+timer_pid=$!
+for _ in $(seq 200); do
+  [ "$(cat "$timer_dir/ticks.txt" 2>/dev/null || echo 0)" -ge 3 ] && break
+  kill -0 "$timer_pid" 2>/dev/null || fail "the program with the timer ended before its box was answered"
+  sleep 0.1
+done
+[ "$(cat "$timer_dir/ticks.txt" 2>/dev/null || echo 0)" -ge 3 ] || fail "the timer stood still while the box was open"
+xdotool key Return
+code_timer=0
+wait "$timer_pid" || code_timer=$?
+[ "$code_timer" -eq 0 ] || fail "the box was not answered by OK after the ticks (exit code $code_timer)"
+echo "a person's box keeps the timers running: $(cat "$timer_dir/ticks.txt") ticks"
