@@ -27,35 +27,65 @@ fail() {
   exit 1
 }
 
+# A variant of the demo medium in $1: the member files after the second
+# argument join the program group, each with the flags $2.
+medium_with() {
+  local dir=$1 flags=$2 entries="" number=5
+  shift 2
+  cp -r "$medium"/. "$dir/"
+  for file in "$@"; do
+    "$lzwpack" --name "$(basename "$file")" "$file" "$dir/LZ00000$number.PAK"
+    entries="$entries\nLZ00000$number=$flags"
+    number=$((number + 1))
+  done
+  sed "s/^LZ000002=100100\$/&$entries/" "$(dirname "$walk")/SETUP.ALL" |
+    iconv -f UTF-8 -t WINDOWS-1252 >"$dir/members/SETUP.ALL"
+  "$lzwpack" --name SETUP.ALL "$dir/members/SETUP.ALL" "$dir/INST.ALL"
+  rm -r "$dir/members"
+}
+
 # The demo medium with a parameter page: ten INI settings and two
 # environment variables to edit, more than the scroll box shows at once.
 parameters=$work/parameter-medium
 make_parameter_medium() {
   mkdir -p "$parameters/members"
-  cp -r "$medium"/. "$parameters/"
   {
     printf '[Setup]\r\nIsIpaFile=1\r\n[Server]\r\n'
     for i in $(seq 10); do printf 'Schluessel%d=Wert %d\r\n' "$i" "$i"; done
   } >"$parameters/members/DEMO.IPA"
   printf '[Setup]\r\nIsEnvFile=1\r\n[Environment]\r\nBRIMLUND_HOME=C:\\Demo\r\nBRIMLUND_MODE=test\r\n' \
     >"$parameters/members/DEMO.ENV"
-  "$lzwpack" --name DEMO.IPA "$parameters/members/DEMO.IPA" "$parameters/LZ000005.PAK"
-  "$lzwpack" --name DEMO.ENV "$parameters/members/DEMO.ENV" "$parameters/LZ000006.PAK"
-  sed 's/^LZ000002=100100$/&\nLZ000005=000000\nLZ000006=000000/' "$(dirname "$walk")/SETUP.ALL" |
-    iconv -f UTF-8 -t WINDOWS-1252 >"$parameters/members/SETUP.ALL"
-  "$lzwpack" --name SETUP.ALL "$parameters/members/SETUP.ALL" "$parameters/INST.ALL"
-  rm -r "$parameters/members"
+  medium_with "$parameters" 000000 "$parameters/members/DEMO.IPA" "$parameters/members/DEMO.ENV"
+}
+
+# The demo medium with a shared library in its program group, as a
+# product's would have: the walks install from this one.
+library=$work/library-medium
+make_library_medium() {
+  mkdir -p "$library/members"
+  printf 'Bibliothek\r\n' >"$library/members/BRIMLUND.DLL"
+  medium_with "$library" 100000 "$library/members/BRIMLUND.DLL"
 }
 
 # Without a window manager a managed window waits seconds when it closes:
-# the prefix makes Wine's windows unmanaged.  $2: the medium (the demo's).
+# the prefix makes Wine's windows unmanaged.  Windows has the key of the
+# shared libraries' counts, a fresh prefix not.  $2: the medium (the one
+# with the library).
 new_prefix() {
   local prefix=$work/$1
   WINEPREFIX=$prefix DISPLAY= wineboot -i >/dev/null 2>&1
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  WINEPREFIX=$prefix wine reg add "$shared_dlls" /f >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
   mkdir -p "$prefix/drive_c/medium"
-  cp -r "${2:-$medium}"/. "$exe" "$prefix/drive_c/medium/"
+  cp -r "${2:-$library}"/. "$exe" "$prefix/drive_c/medium/"
+}
+
+shared_dlls='HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDlls'
+# A value as Wine's own reg command reads it from prefix $1: "TYPE DATA".
+reg_value() {
+  WINEPREFIX=$work/$1 wine reg query "$2" /v "$3" 2>/dev/null | tr -d '\r' |
+    sed -nE "s/^ +[^ ].*  +(REG_[A-Z_]+)  +(.*)\$/\1 \2/p"
 }
 
 # setup.exe in prefix $1 with the environment assignments that follow.
@@ -67,6 +97,7 @@ run_setup() {
 
 walk_windows="Z:${walk//\//\\}"
 make_parameter_medium
+make_library_medium
 new_prefix headless &
 new_prefix windows &
 new_prefix person &
@@ -103,6 +134,46 @@ for page in $(sed -nE 's/^[0-9]+ show ([A-Za-z]+) .*/\1/p' "$work/windows/drive_
 done
 echo "walk in native windows: same transcript, exit code and files as headless; $taken pictures"
 
+# What the installation leaves in the prefix: every file and shortcut its
+# record names, the uninstaller beside the record, the uninstall key with the
+# uninstaller's path quoted (it has a blank), the library's count and
+# shortcut files that Windows' own reader takes for its shortcuts.
+drive_c=$work/headless/drive_c
+record="$drive_c/windows/Uninstal/Brimlund Demo/uninstall.dat"
+[ -f "$record" ] || fail "no uninstall record"
+grep -q '^#UninstallKey#Brimlund Demo' "$record" || fail "the record does not name its uninstall key"
+for file in 'C:\Brimlund\Brimlund.exe' 'C:\Brimlund\BRIMLUND.DLL'; do
+  grep -qF "#FILE#$file" "$record" || fail "the record does not name $file"
+done
+recorded=0
+while IFS= read -r path; do
+  relative=${path#C:\\}
+  [ -f "$drive_c/${relative//\\//}" ] || fail "$path, named by the record, is not in the prefix"
+  recorded=$((recorded + 1))
+done < <(tr -d '\r' <"$record" | sed -nE 's/^#(FILE|LINK)#//p')
+cmp -s "$drive_c/windows/Uninstal/Brimlund Demo/unins0.exe" "$medium/uninstall.exe" || fail "no uninstaller beside the record"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brimlund Demo'
+[ "$(reg_value headless "$uninstall_key" DisplayName)" = 'REG_SZ Brimlund Demo' ] || fail "no uninstall key"
+uninstall=$(reg_value headless "$uninstall_key" UninstallString)
+[ "$uninstall" = 'REG_SZ "C:\windows\Uninstal\Brimlund Demo\unins0.exe" -u' ] ||
+  fail "the uninstall key's command is $uninstall"
+[ "$(reg_value headless "$shared_dlls" 'C:\Brimlund\BRIMLUND.DLL')" = 'REG_DWORD 0x1' ] ||
+  fail "the shared library was not counted"
+# A shortcut file as lnkinfo reads it: $1 relative to drive C:, then its
+# target, working directory and description.
+check_shortcut() {
+  local info
+  info=$(lnkinfo "$drive_c/$1" 2>&1) || fail "$1 is no shortcut file: $info"
+  field() { sed -nE "s/^\t$1\t+: //p" <<<"$info"; }
+  [ "$(field 'Local path')" = "$2" ] && [ "$(field 'Working directory')" = "$3" ] &&
+    [ "$(field Description)" = "$4" ] || fail "$1 is not the shortcut to $2: $info"
+}
+programs='ProgramData/Microsoft/Windows/Start Menu/Programs/Brimlund Demo'
+check_shortcut "$programs/Brimlund Demo.lnk" 'C:\Brimlund\Brimlund.exe' 'C:\Brimlund\' 'Brimlund Demo'
+check_shortcut "$programs/Lies mich.lnk" 'C:\Brimlund\LIESMICH.TXT' 'C:\Brimlund\' 'Lies mich'
+check_shortcut 'users/Public/Desktop/Brimlund Demo.lnk' 'C:\Brimlund\Brimlund.exe' 'C:\Brimlund\' 'Brimlund Demo'
+echo "installation in the prefix: $recorded recorded files and shortcuts, uninstaller, uninstall key, library count"
+
 # The walk once more over that installation: the system's own box asks about
 # the existing program directory, is pictured and answered by its Yes button.
 sed '/^text edDir/{n;a\
@@ -114,7 +185,9 @@ run_setup windows SETUP_UI=win32 SETUP_SCRIPT="Z:${work//\//\\}\\again.script" S
 [ "$code_again" -eq 0 ] || fail "the walk over the installation ended with exit code $code_again"
 grep -q ' box style=36 .* answer=Yes$' "$work/windows/drive_c/again.txt" || fail "the box was not answered"
 file "$(find "$work/windows/drive_c/again" -name '*-box.png')" | grep -q 'PNG image data' || fail "no picture of the box"
-echo "native box pictured and answered by its own button"
+[ "$(reg_value windows "$shared_dlls" 'C:\Brimlund\BRIMLUND.DLL')" = 'REG_DWORD 0x2' ] ||
+  fail "the second installation did not count the shared library again"
+echo "native box pictured and answered by its own button; the library counted twice"
 
 # ---- 4: every kind of control, through its native window
 controls_windows="Z:${here//\//\\}\\controls.script"
