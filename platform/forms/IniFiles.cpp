@@ -46,18 +46,19 @@ void TIniFile::ReadSections(TStrings* strings) const {
 void TIniFile::ReadSectionValues(const std::string& section, TStrings* strings) const {
     TStringList keys;
     ReadSection(section, &keys);
-    AddValues(section, keys, strings);
+    std::vector<std::string> names;
+    for (int i = 0; i < keys.Count(); ++i) names.push_back(keys[i]);
+    AddValues(section, names, strings);
 }
 
 void TIniFile::ReadWholeSectionValues(const std::string& section, TStrings* strings) const {
-    TStringList keys;
-    for (const std::string& name : m_file.keys(section)) keys.Add(name);
-    AddValues(section, keys, strings);
+    AddValues(section, m_file.keys(section), strings);
 }
 
-void TIniFile::AddValues(const std::string& section, const TStrings& keys, TStrings* strings) const {
+void TIniFile::AddValues(const std::string& section, const std::vector<std::string>& keys, TStrings* strings) const {
+    const std::vector<std::optional<std::string>> values = m_file.readStrings(section, keys);
     strings->Clear();
-    for (int i = 0; i < keys.Count(); ++i) strings->Add(keys[i] + "=" + ReadString(section, keys[i], ""));
+    for (std::size_t i = 0; i < keys.size(); ++i) strings->Add(keys[i] + "=" + values[i].value_or(""));
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {

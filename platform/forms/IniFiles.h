@@ -11,6 +11,7 @@
 #include "Win.h"
 
 #include <string>
+#include <vector>
 
 class TIniFile : public TObject {
 public:
@@ -40,7 +41,7 @@ public:
     void UpdateFile() {}
 
 private:
-    void AddValues(const std::string& section, const TStrings& keys, TStrings* strings) const;
+    void AddValues(const std::string& section, const std::vector<std::string>& keys, TStrings* strings) const;
     std::string m_sFileName;
     win::ProfileFile m_file;
 };

@@ -46,6 +46,15 @@ std::optional<std::string> ProfileFile::readString(const std::string& section, c
     return current().readString(section, key);
 }
 
+std::vector<std::optional<std::string>> ProfileFile::readStrings(const std::string& section,
+                                                                 const std::vector<std::string>& keys) const {
+    const profile::Document& document = current();
+    std::vector<std::optional<std::string>> values;
+    values.reserve(keys.size());
+    for (const std::string& key : keys) values.push_back(document.readString(section, key));
+    return values;
+}
+
 std::vector<std::string> ProfileFile::keys(const std::string& section) const { return current().keyNames(section); }
 
 std::vector<std::string> ProfileFile::sections() const { return current().sectionNames(); }

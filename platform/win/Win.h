@@ -262,6 +262,9 @@ public:
     ProfileFile& operator=(const ProfileFile&) = delete;
 
     std::optional<std::string> readString(const std::string& section, const std::string& key) const;
+    // readString of each key, from one look at the file.
+    std::vector<std::optional<std::string>> readStrings(const std::string& section,
+                                                        const std::vector<std::string>& keys) const;
     std::vector<std::string> keys(const std::string& section) const;
     std::vector<std::string> sections() const;
     // False when the file exists but cannot be read, or cannot be written.
