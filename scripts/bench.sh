@@ -3,7 +3,8 @@
 # inputs: the codec (expansion speed and peak memory of the member decoder),
 # then a whole installation by setup at 500 and 2,000 files.
 #   scripts/bench.sh [lzw_bench options, e.g. --sizes 1,16,64 --runs 3]
-#   INSTALL_BENCH="--files 500,2000 --runs 3" scripts/bench.sh   (install_bench options)
+#   INSTALL_BENCH="--files 500,2000 --runs 3" scripts/bench.sh   (install_bench options;
+#   INSTALL_BENCH_WORK=DIR puts its files there)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -17,5 +18,11 @@ cmake --build "$build" -j"$(nproc)" --target unpack >/dev/null 2>&1 && [ -x "$bu
   unpack=(--unpack "$PWD/$build/unpack/unpack")
 "$build/tests/bench/lzw_bench" --work "$PWD/$build/lzw-bench" "${unpack[@]}" "$@"
 echo
+# The installation's files go to memory (tmpfs) when there is room for them
+# (2 GB), so that the figures are the programs' and not the disk's.
+work=$PWD/$build/install-bench
+if [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ] && (($(df -k --output=avail /dev/shm | tail -1) > 2000000)); then
+  work=/dev/shm/install-bench-$(id -u)
+fi
 # shellcheck disable=SC2086  # the options are words
-"$build/tests/bench/install_bench" --setup "$build/setup/setup" --work "$PWD/$build/install-bench" ${INSTALL_BENCH:-}
+"$build/tests/bench/install_bench" --setup "$build/setup/setup" --work "${INSTALL_BENCH_WORK:-$work}" ${INSTALL_BENCH:-}

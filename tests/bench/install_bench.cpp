@@ -16,8 +16,10 @@
 // within 1.5 times uncompress's time at every count, with the time per file
 // not growing with the count.
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -320,6 +322,21 @@ Timing best(const Timing& a, const Timing& b) { return {std::min(a.wall, b.wall)
 
 // ------------------------------------------------------------ the table
 
+// The kind of file system that holds the folder: on an ext4 without journal,
+// making a file costs more the more files were deleted in the last minute,
+// and the installation deletes its work file once per member.
+std::string fileSystemOf(const fs::path& folder) {
+    struct statfs st {};
+    if (::statfs(folder.c_str(), &st) != 0) return "?";
+    switch (st.f_type) {
+        case TMPFS_MAGIC: return "tmpfs";
+        case EXT4_SUPER_MAGIC: return "ext2/3/4";
+        case BTRFS_SUPER_MAGIC: return "btrfs";
+        case XFS_SUPER_MAGIC: return "xfs";
+        default: return "type " + std::to_string(st.f_type);
+    }
+}
+
 struct Options {
     fs::path setup;
     std::vector<int> counts = {500, 2000};
@@ -356,12 +373,14 @@ int runBench(const Options& options) {
         }
         rows.push_back(row);
     }
+    const std::string fileSystem = fileSystemOf(options.work);
     if (!options.keep) fs::remove_all(options.work);
 
     std::printf("Installation of n members of about 200 KB (one file group) by setup with the scripted user,\n"
                 "against compress -d (ncompress's uncompress) on the same n files in one process;\n"
-                "seconds of processor time (user + system), best of %d runs; wall time for comparison\n",
-                options.runs);
+                "seconds of processor time (user + system), best of %d runs; wall time for comparison;\n"
+                "work folder %s (file system %s)\n",
+                options.runs, options.work.c_str(), fileSystem.c_str());
     std::printf("%6s %6s %8s %9s %8s %9s %8s %8s %8s\n", "files", "MB", "setup", "ms/file", "uncompr.", "ms/file",
                 "ratio", "setup", "uncompr.");
     std::printf("%6s %6s %8s %9s %8s %9s %8s %8s %8s\n", "", "", "cpu", "cpu", "cpu", "cpu", "cpu", "wall", "wall");

@@ -16,11 +16,11 @@
 // not exist yet: the one of the run before is deleted beforehand, outside
 // the time.
 //
-// The ratios are speed against uncompress's expansion, that is uncompress's
-// time less its start-up (its time on an empty input): exp/unc for
-// LzwExpandFile, proc/unc for our whole process less its own start-up
-// (the same process on an empty member), whole/unc for the two whole
-// processes with their start-ups, which the goal does not ask for.
+// The ratios are speed against uncompress: exp/unc for LzwExpandFile against
+// uncompress's time less its start-up (its time on an empty input), proc/unc
+// for the two whole processes, start-ups included, as a user waits for them;
+// net/unc, for information, for the two processes each less its own start-up
+// (the same process on an empty input).
 //
 // The second form reports its own peak (VmHWM): the getrusage figure of a
 // spawned child starts from the spawning process's peak, which exec carries
@@ -388,21 +388,21 @@ void benchInput(const Options& options, const std::string& self, const Kind& kin
     const std::vector<double> best = bestInTurn(runs, commands);
     if (readFile(target) != data) throw std::runtime_error(name + ": the process left other bytes");
 
-    std::string uncompressCell = "-", expandRatio = "-", processRatio = "-", wholeRatio = "-";
+    std::string uncompressCell = "-", expandRatio = "-", processRatio = "-", netRatio = "-";
     if (haveCompress) {
         if (fs::file_size(unpacked) != data.size()) throw std::runtime_error(name + ": uncompress gave other bytes");
         uncompressCell = number(megabytesPerSecond(data.size(), best[2]));
         const double theirs = best[2] - best[3];
         expandRatio = speedRatio(theirs, expand, goals.speed);
-        processRatio = speedRatio(theirs, best[0] - best[1], goals.speed);
-        wholeRatio = number(best[2] / best[0], 2);
+        processRatio = speedRatio(best[2], best[0], goals.speed);
+        netRatio = number(theirs / (best[0] - best[1]), 2);
         fs::remove(input);
         fs::remove(packed);
     }
     printRow({kind.name, std::to_string(mib), number(100.0 * double(stream.size()) / double(data.size())),
               number(megabytesPerSecond(data.size(), core)), number(megabytesPerSecond(data.size(), expand)),
               number(megabytesPerSecond(data.size(), best[0])), uncompressCell, std::to_string(peak), expandRatio,
-              processRatio, wholeRatio});
+              processRatio, netRatio});
     std::fflush(stdout);
     fs::remove(member);
     fs::remove(target);
@@ -434,11 +434,12 @@ int runBench(const Options& options, const std::string& self) {
                 "(more for small inputs), all programs in turn in the same run, each writing a new file.\n"
                 "core = decoder on memory; expand = LzwExpandFile; process = the whole %s;\n"
                 "uncompr. = the whole compress -d -c; peak = peak resident memory of an expanding process.\n"
-                "Ratios of speed against uncompress less its start-up: exp/unc for LzwExpandFile, proc/unc\n"
-                "for the process less its start-up, whole/unc with both start-ups (for information)\n",
+                "Ratios of speed against uncompress: exp/unc for LzwExpandFile against uncompress less its\n"
+                "start-up, proc/unc for the two whole processes, start-ups included; net/unc for the two\n"
+                "processes each less its start-up (for information)\n",
                 options.runs, process.c_str());
     printRow({"input", "MiB", "ratio%", "core", "expand", "process", "uncompr.", "peak KiB", "exp/unc", "proc/unc",
-              "whole/unc"});
+              "net/unc"});
     Goals goals;
     for (const std::size_t mib : options.sizesMiB)
         for (const Kind& kind : kKinds) benchInput(options, self, kind, mib, empty, haveCompress, goals);

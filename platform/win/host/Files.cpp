@@ -21,13 +21,16 @@ struct Item {
     bool isFile() const { return exists && !S_ISDIR(st.st_mode); }
 };
 
-std::optional<Item> lookUp(const std::string& path) {
-    std::optional<Resolved> r = resolve(path);
+// The item as machine.ini maps it; one operation takes one machine.ini.
+std::optional<Item> lookUp(const Ini& ini, const std::string& path) {
+    std::optional<Resolved> r = resolve(ini, path);
     if (!r) return std::nullopt;
     Item item{*r};
     item.exists = ::stat(item.path.host.c_str(), &item.st) == 0;
     return item;
 }
+
+std::optional<Item> lookUp(const std::string& path) { return lookUp(Ini::now(), path); }
 
 std::string parentOf(const std::string& host) {
     const std::size_t slash = host.rfind('/');
@@ -284,41 +287,44 @@ bool removeDirectory(const std::string& path) {
 }
 
 bool deleteFile(const std::string& path) {
-    const std::optional<Item> item = host::lookUp(path);
+    const host::Ini ini = host::Ini::now();
+    const std::optional<Item> item = host::lookUp(ini, path);
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
     if (item->isDir()) return host::fail(ERR_ACCESS_DENIED);
-    if (!host::removable(host::Ini::now(), *item)) return false;
+    if (!host::removable(ini, *item)) return false;
     if (::unlink(item->path.host.c_str()) != 0) return host::fail(host::errnoCode(errno));
     return host::forgetAttributes(item->path.host);
 }
 
 bool copyFile(const std::string& from, const std::string& to, bool failIfExists) {
-    const std::optional<Item> source = host::lookUp(from);
+    const host::Ini ini = host::Ini::now();
+    const std::optional<Item> source = host::lookUp(ini, from);
     if (!source) return false;
     if (!source->exists) return host::missing(*source);
     if (source->isDir()) return host::fail(ERR_ACCESS_DENIED);
-    const std::optional<Item> target = host::lookUp(to);
+    const std::optional<Item> target = host::lookUp(ini, to);
     if (!target) return false;
     if (target->exists && failIfExists) return host::fail(ERR_FILE_EXISTS);
     if (target->exists && host::sameFile(*source, *target)) return host::fail(ERR_SHARING_VIOLATION);
     if (target->exists && (host::attributesOf(*target) & ATTR_HIDDEN)) return host::fail(ERR_ACCESS_DENIED);
     const uint32_t attributes = host::attributesOf(*source);
-    return host::copyContent(host::Ini::now(), *source, *target) &&
+    return host::copyContent(ini, *source, *target) &&
            host::recordAttributes(target->path.host, attributes) &&
            host::setHostTime(target->path.host, source->st.st_mtim);
 }
 
 // The two ends of a rename: a source that exists and a target, both on
 // drives that take writes; nullopt (with the error set) otherwise.
-static std::optional<std::pair<Item, Item>> renameEnds(const std::string& from, const std::string& to) {
-    const std::optional<Item> source = host::lookUp(from);
+static std::optional<std::pair<Item, Item>> renameEnds(const host::Ini& ini, const std::string& from,
+                                                                const std::string& to) {
+    const std::optional<Item> source = host::lookUp(ini, from);
     if (!source) return std::nullopt;
     if (!source->exists) {
         host::missing(*source);
         return std::nullopt;
     }
-    const std::optional<Item> target = host::lookUp(to);
+    const std::optional<Item> target = host::lookUp(ini, to);
     if (!target) return std::nullopt;
     if (host::writeProtected(*source) || host::writeProtected(*target)) {
         host::fail(ERR_WRITE_PROTECT);
@@ -328,7 +334,8 @@ static std::optional<std::pair<Item, Item>> renameEnds(const std::string& from, 
 }
 
 bool moveFile(const std::string& from, const std::string& to) {
-    const auto ends = renameEnds(from, to);
+    const host::Ini ini = host::Ini::now();
+    const auto ends = renameEnds(ini, from, to);
     if (!ends) return false;
     const Item& source = ends->first;
     const Item& target = ends->second;
@@ -336,16 +343,16 @@ bool moveFile(const std::string& from, const std::string& to) {
     if (target.exists && !caseChangeOnly) return host::fail(ERR_ALREADY_EXISTS);
     if (!host::parentIsDirectory(target.path.host)) return host::fail(ERR_PATH_NOT_FOUND);
     const Item destination = caseChangeOnly ? host::spelledAsGiven(target) : target;
-    return host::renameHost(host::Ini::now(), source, destination) &&
+    return host::renameHost(ini, source, destination) &&
            host::moveAttributes(source.path.host, destination.path.host);
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
-    const auto ends = renameEnds(from, to);
+    const host::Ini ini = host::Ini::now();
+    const auto ends = renameEnds(ini, from, to);
     if (!ends) return false;
     const Item& source = ends->first;
     const Item& target = ends->second;
-    const host::Ini ini = host::Ini::now();
     if (target.exists && !host::sameFile(source, target)) {
         if (target.isDir()) return host::fail(ERR_ACCESS_DENIED);
         if (!host::removable(ini, target)) return false;
@@ -355,10 +362,11 @@ bool replaceFile(const std::string& from, const std::string& to) {
 }
 
 bool canOpenExclusive(const std::string& path) {
-    const std::optional<Item> item = host::lookUp(path);
+    const host::Ini ini = host::Ini::now();
+    const std::optional<Item> item = host::lookUp(ini, path);
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
-    return host::mayWrite(host::Ini::now(), *item);
+    return host::mayWrite(ini, *item);
 }
 
 uint32_t getFileAttributes(const std::string& path) {
@@ -397,19 +405,21 @@ bool fileStamp(const std::string& path, FileStamp& stamp) {
 }
 
 bool setLastWriteTime(const std::string& path, FileTime utc) {
-    const std::optional<Item> item = host::lookUp(path);
+    const host::Ini ini = host::Ini::now();
+    const std::optional<Item> item = host::lookUp(ini, path);
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
-    if (!host::mayWrite(host::Ini::now(), *item)) return false;
+    if (!host::mayWrite(ini, *item)) return false;
     int64_t seconds = 0, nanoseconds = 0;
     host::fileTimeToHostTime(utc, seconds, nanoseconds);
     return host::setHostTime(item->path.host, {static_cast<time_t>(seconds), static_cast<long>(nanoseconds)});
 }
 
 std::unique_ptr<File> openFile(const std::string& path, OpenMode mode) {
-    const std::optional<Item> item = host::lookUp(path);
+    const host::Ini ini = host::Ini::now();
+    const std::optional<Item> item = host::lookUp(ini, path);
     if (!item) return nullptr;
-    return host::openItem(host::Ini::now(), *item, mode);
+    return host::openItem(ini, *item, mode);
 }
 
 }  // namespace win

@@ -35,6 +35,8 @@ bool writeFileAtomically(const std::string& hostFile, const std::string& bytes);
 // Appends to the file (made when missing) in one write; a write that fails
 // (injected faults included) takes back what it wrote; false with the error set.
 bool appendToFile(const std::string& hostFile, const std::string& bytes);
+// The same without the faults injected on the file's path.
+bool appendBytes(const std::string& hostFile, const std::string& bytes);
 
 // ------------------------------------------------------------ kept files
 // What tells one version of a file from another: device, inode, size and
@@ -128,6 +130,8 @@ std::string windowsDirectoryOf(const Ini& ini);
 std::string systemDirectoryOf(const Ini& ini);
 std::optional<std::string> tempPathOf(const Ini& ini);
 std::string programPathOf(const Ini& ini);
+// The local time at which the machine's clock starts.
+FileTime clockStartOf(const Ini& ini);
 
 // ------------------------------------------------------------------ state
 // A path split into its drive (0 for a host path) and its components, "." and
@@ -145,6 +149,8 @@ struct State {
     std::array<std::optional<Lexical>, 26> driveCwd;
     uint32_t errorMode = 0;
     uint64_t elapsedMs = 0;
+    long long tickStart = 0;  // the clock at start, from machine.ini
+    FileTime clockStart = 0;
     uint64_t lastSequence = 0;
     bool virtualTime = true;
     std::vector<std::string> commandLine;
@@ -189,6 +195,7 @@ struct Resolved {
 // Full resolution for a file operation: name rules, path limit, drive
 // mapping and readiness (setting the last error on failure).
 std::optional<Resolved> resolve(const std::string& path);
+std::optional<Resolved> resolve(const Ini& ini, const std::string& path);
 // The host path a path maps to without touching the last error or the
 // journal ("" when it maps nowhere).
 std::string quietHostPath(const Ini& ini, const std::string& path);

@@ -84,6 +84,8 @@ void load(State& s) {
     const Ini machine = Ini::now();
     s.lastSequence = lastJournalNumber(s.folder);
     s.virtualTime = !machine.flag("Machine", "RealTime", false);
+    s.tickStart = machine.number("Machine", "TickStart", 0);
+    s.clockStart = clockStartOf(machine);
     // Current directories are read before anything resolves a relative path.
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         if (machine.get("Drive " + std::string(1, letter), "CurrentDir"))
@@ -209,11 +211,11 @@ void setLastError(uint32_t code) { host::fail(code); }
 uint64_t nextSequenceNumber() { return ++host::state().lastSequence; }
 
 void journal(const std::string& line) {
-    const uint64_t number = nextSequenceNumber();
-    if (FILE* f = std::fopen((host::machineFolder() + "/journal.log").c_str(), "ab")) {
-        std::fprintf(f, "%04llu %s\n", static_cast<unsigned long long>(number), line.c_str());
-        std::fclose(f);
-    }
+    char number[24];
+    std::snprintf(number, sizeof number, "%04llu ", static_cast<unsigned long long>(nextSequenceNumber()));
+    const uint32_t error = lastError();  // a journal that cannot be written is no error of the call
+    host::appendBytes(host::machineFolder() + "/journal.log", number + std::string(line.c_str()) + "\n");
+    setLastError(error);
 }
 
 namespace machine {

@@ -98,6 +98,10 @@ bool appendToFile(const std::string& hostFile, const std::string& bytes) {
     const Faults faults = faultsFor(Ini::now(), hostFile);
     if (faults.refuseWrite) return fail(ERR_ACCESS_DENIED);
     if (faults.fullAfter && *faults.fullAfter < bytes.size()) return fail(ERR_DISK_FULL);
+    return appendBytes(hostFile, bytes);
+}
+
+bool appendBytes(const std::string& hostFile, const std::string& bytes) {
     const int fd = ::open(hostFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return fail(errnoCode(errno));
     struct stat st {};

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
@@ -182,7 +183,9 @@ std::optional<Lexical> lexical(const std::string& path) {
     return result;
 }
 
-std::optional<Resolved> resolve(const std::string& path) { return resolveWith(Ini::now(), path, false); }
+std::optional<Resolved> resolve(const std::string& path) { return resolve(Ini::now(), path); }
+
+std::optional<Resolved> resolve(const Ini& ini, const std::string& path) { return resolveWith(ini, path, false); }
 
 std::string quietHostPath(const Ini& ini, const std::string& path) {
     const std::optional<Resolved> r = resolveWith(ini, path, true);
@@ -212,17 +215,33 @@ void noteNewEntry(const std::string& hostPath) {
     it->second.stamp = stampOf(dir);
 }
 
+// Whether the path is absolute with no ".", ".." or empty component and no
+// separator at its end, as lexically_normal leaves it.
+bool isNormal(std::string_view path) {
+    if (path.empty() || path[0] != '/' || (path.size() > 1 && path.back() == '/')) return false;
+    for (std::size_t start = 1; start < path.size();) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        const std::string_view part = path.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 std::string canonicalKey(const std::string& hostPath) {
+    std::string normal = hostPath;
+    if (!isNormal(normal)) {
+        normal = fs::path(hostPath).lexically_normal().string();
+        while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    }
     // The longest existing start of the path, then the rest as written.
-    std::string normal = fs::path(hostPath).lexically_normal().string();
-    while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
-    fs::path existing = normal, rest;
-    while (existing.has_relative_path()) {
-        if (const std::optional<std::string> name = kernelName(existing.string()))
-            return (rest.empty() ? fs::path(*name) : fs::path(*name) / rest).string();
-        if (errno != ENOENT && errno != ENOTDIR) break;
-        rest = rest.empty() ? existing.filename() : existing.filename() / rest;
-        existing = existing.parent_path();
+    for (std::size_t cut = normal.size(); !normal.empty() && normal[0] == '/';) {
+        if (const std::optional<std::string> name = kernelName(cut == 0 ? "/" : normal.substr(0, cut))) {
+            const std::string rest = normal.substr(cut);
+            return *name == "/" && !rest.empty() ? rest : *name + rest;
+        }
+        if (cut == 0 || (errno != ENOENT && errno != ENOTDIR)) break;
+        cut = normal.rfind('/', cut - 1);
     }
     std::error_code ec;
     const fs::path canonical = fs::weakly_canonical(hostPath, ec);

@@ -65,12 +65,12 @@ std::string withoutTrailingBackslash(std::string dir) {
     return dir;
 }
 
-FileTime clockStart(const Ini& ini) {
+}  // namespace
+
+FileTime clockStartOf(const Ini& ini) {
     const std::optional<FileTime> configured = parseLocalTime(ini.get("Machine", "ClockStart", kDefaultClockStart));
     return configured ? *configured : *parseLocalTime(kDefaultClockStart);
 }
-
-}  // namespace
 
 bool isNT(const Ini& ini) { return text::upper(ini.get("Machine", "Family", "NT")) != "9X"; }
 
@@ -189,12 +189,11 @@ void sleep(uint32_t milliseconds) {
 }
 
 uint32_t tickCount() {
-    const long long start = host::Ini::now().number("Machine", "TickStart", 0);
-    return static_cast<uint32_t>(static_cast<uint64_t>(start) + host::state().elapsedMs);
+    return static_cast<uint32_t>(static_cast<uint64_t>(host::state().tickStart) + host::state().elapsedMs);
 }
 
 SystemTime localTime() {
-    const FileTime now = host::clockStart(host::Ini::now()) + host::state().elapsedMs * 10'000;
+    const FileTime now = host::state().clockStart + host::state().elapsedMs * 10'000;
     SystemTime st;
     fileTimeToSystemTime(now, st);
     return st;

@@ -144,4 +144,17 @@ TEST_F(WinKeptFiles, ARecordCutShortKeepsItsLastLineApartFromTheNext) {
     EXPECT_EQ(win::getFileAttributes("C:\\B.TXT"), uint32_t{win::ATTR_SYSTEM});
 }
 
+// A record belongs to the file, however a path reaches it: through a link
+// to its folder, or as a host path.
+TEST_F(WinKeptFiles, ARecordFollowsTheFileThroughALinkToItsFolder) {
+    testsupport::writeHostFile(driveC() + "/D/A.TXT", "a");
+    fs::create_directory_symlink(driveC() + "/D", machineDir + "/link");
+    ASSERT_TRUE(win::setFileAttributes("C:\\D\\A.TXT", win::ATTR_HIDDEN));
+    EXPECT_EQ(win::getFileAttributes(machineDir + "/link/A.TXT"), uint32_t{win::ATTR_HIDDEN});
+    ASSERT_TRUE(win::moveFile(machineDir + "/link/A.TXT", machineDir + "/link/B.TXT"));
+    EXPECT_EQ(win::getFileAttributes("C:\\D\\B.TXT"), uint32_t{win::ATTR_HIDDEN});
+    testsupport::writeHostFile(driveC() + "/D/A.TXT", "new");
+    EXPECT_EQ(win::getFileAttributes("C:\\D\\A.TXT"), uint32_t{win::ATTR_ARCHIVE}) << "the moved record is gone";
+}
+
 }  // namespace
