@@ -69,10 +69,10 @@ std::optional<std::string> findEntry(const std::string& dir, const std::string& 
     const std::string exact = toUtf8(name);
     struct stat st {};
     if (::lstat((dir + "/" + exact).c_str(), &st) == 0) return exact;
-    const Listing* listing = listingOf(dir.empty() ? "/" : dir);
-    if (!listing) return std::nullopt;
-    const auto it = listing->byName.find(text::upper(name));
-    if (it == listing->byName.end()) return std::nullopt;
+    const EntryNames* entries = entriesOf(dir.empty() ? "/" : dir);
+    if (!entries) return std::nullopt;
+    const auto it = entries->find(text::upper(name));
+    if (it == entries->end()) return std::nullopt;
     return it->second;
 }
 
