@@ -73,4 +73,4 @@ cmake --build build-win -j"$(nproc)"
 # input events, each in a fresh prefix.
 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" tests/wine/setup_in_windows.sh "$PWD/build-win/setup/setup.exe" \
   "$PWD/build/demo/medium" "$PWD/demo/walk.script" "$PWD/build-win/wine-windows" \
-  "$PWD/build/tests/fixtures/lzwpack"
+  "$PWD/build/tests/fixtures/lzwpack" "$PWD/build-win/tests/wine/timer_box.exe"

@@ -118,7 +118,8 @@ SetupResult SetupTest::runSetup(const std::string& script, const std::vector<std
 }
 
 // The machine's other drives become the prefix's, and the program is
-// started from the medium as E:\SETUP.EXE, in the machine's time zone.
+// started from the medium as E:\SETUP.EXE, in UTC (the tests' machine has
+// no TimeBias).
 SetupResult SetupTest::runOnWine(const std::vector<std::string>& args) {
     const win::ProfileFile ini(machineDir + "/machine.ini");
     for (char letter = 'A'; letter <= 'Y'; ++letter) {

@@ -217,9 +217,6 @@ class Restart : public Finish, public ::testing::WithParamInterface<RestartCase>
 
 TEST_P(Restart, IsAskedAndRequestedAfterTheRest) {
     const RestartCase& c = GetParam();
-    if (c.restarted) {
-        SKIP_ON_WINE("a restart, which under Wine ends the prefix's programs");
-    }
     Description d = StandardDescription();
     d.options = std::string("WinRestart=") + c.winRestart + "\n";
     putDescription(d);
@@ -234,9 +231,12 @@ TEST_P(Restart, IsAskedAndRequestedAfterTheRest) {
     ASSERT_EQ(tail.size(), 2u);
     EXPECT_EQ(tail[0] == "System wird gebootet", c.restarted);
     EXPECT_EQ(tail[1], "Installation abgeschossen");
-    EXPECT_EQ(LinesWith(journal(), "restart requested"),
-              c.restarted ? std::vector<std::string>{"restart requested flags=7 privilege=enabled"}
-                          : std::vector<std::string>{});
+    // Windows keeps no journal; under Wine the request restarts nothing.
+    if (!OnWine()) {
+        EXPECT_EQ(LinesWith(journal(), "restart requested"),
+                  c.restarted ? std::vector<std::string>{"restart requested flags=7 privilege=enabled"}
+                              : std::vector<std::string>{});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Finish, Restart,

@@ -9,11 +9,14 @@
 #   4. on the demo medium with a parameter page (an .IPA and an .ENV member
 #      added, packed with LZWPACK), a walk through every kind of control,
 #      headless and driving the native windows: the same transcript, exit
-#      code and files.
+#      code, log and files;
+#   5. a person on that medium: a click and Return in a directory list, the
+#      scroll box of the parameter page turned by the wheel and its bar;
+#   6. TIMER_BOX: a person's message box keeps the program's timer running.
 # Needs an X server without a window manager (DISPLAY).
-# usage: setup_in_windows.sh SETUP_EXE MEDIUM_DIR WALK_SCRIPT WORK_DIR LZWPACK
+# usage: setup_in_windows.sh SETUP_EXE MEDIUM_DIR WALK_SCRIPT WORK_DIR LZWPACK TIMER_BOX
 set -euo pipefail
-exe=$1 medium=$2 walk=$3 work=$4 lzwpack=$5
+exe=$1 medium=$2 walk=$3 work=$4 lzwpack=$5 timer_box=$6
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 rm -rf "$work"
@@ -98,6 +101,7 @@ make_library_medium
 new_prefix headless &
 new_prefix windows &
 new_prefix person &
+new_prefix person-parameters "$parameters" &
 new_prefix controls-headless "$parameters" &
 new_prefix controls-windows "$parameters" &
 wait
@@ -213,11 +217,18 @@ WINEPREFIX=$work/controls-windows wineserver -w  # the registry is on disk once 
 grep -q '"BRIMLUND_MODE"="demo"' "$work/controls-windows/system.reg" || fail "the memo's text was not taken"
 echo "walk through every kind of native control: same transcript, exit code and files as headless"
 
-# ---- 3: a person, by real input events
-person=$work/person
-trap 'WINEPREFIX=$person wineserver -k 2>/dev/null || true' EXIT
-run_setup person SETUP_SCREENSHOTS='C:\pictures' >"$work/person.log" 2>&1 &
-setup_pid=$!
+# ---- 3 and 5: a person, by real input events
+trap 'for p in person person-parameters windows; do WINEPREFIX=$work/$p wineserver -k 2>/dev/null || true; done' EXIT
+start_person() {
+  person=$work/$1
+  run_setup "$1" SETUP_SCREENSHOTS='C:\pictures' >"$work/$1.log" 2>&1 &
+  setup_pid=$!
+}
+end_person() {
+  local code=0
+  wait "$setup_pid" || code=$?
+  [ "$code" -eq 0 ] || fail "the person's installation ended with exit code $code: $(cat "$person.log")"
+}
 # A page is on the screen once its picture is written.
 wait_for_page() {
   for _ in $(seq 600); do
@@ -239,26 +250,80 @@ click_at() {
   local border=$(((width - 680) / 2))
   local x=$(((screen_width - width) / 2 + border + $1))
   local y=$(((screen_height - height) / 2 + height - 474 - border + $2))
-  xdotool mousemove "$x" "$y" click 1
+  xdotool mousemove "$x" "$y" click "${3:-1}"
   sleep 0.3
 }
-wait_for_page frmLicence
-click_at 640 405             # "Ja"
-xdotool key alt+w            # "&Weiter"
-wait_for_page frmTypSelect
-xdotool key Down space alt+w # the second type checked, as the walk does, on the focused list
-wait_for_page frmDirSelect
-click_at 400 400             # into the directory field
-xdotool key Home shift+End
-xdotool type 'C:\Brimlund\'
-xdotool key alt+w
-wait_for_page frmNetDirSelect
+# From the licence to the network directory's page, as the walk goes.
+to_network_page() {
+  wait_for_page frmLicence
+  click_at 640 405             # "Ja"
+  xdotool key alt+w            # "&Weiter"
+  wait_for_page frmTypSelect
+  xdotool key Down space alt+w # the second type checked, as the walk does, on the focused list
+  wait_for_page frmDirSelect
+  click_at 400 400             # into the directory field
+  xdotool key Home shift+End
+  xdotool type 'C:\Brimlund\'
+  xdotool key alt+w
+  wait_for_page frmNetDirSelect
+}
+start_person person
+to_network_page
 xdotool key alt+w
 wait_for_page frmConfirm
-xdotool key Return           # the default button
-code_person=0
-wait "$setup_pid" || code_person=$?
-[ "$code_person" -eq 0 ] || fail "the person's installation ended with exit code $code_person: $(cat "$work/person.log")"
+xdotool key Return             # the default button
+end_person
 diff -r "$work/headless/drive_c/Brimlund" "$person/drive_c/Brimlund" ||
   fail "the person's installation installed other files than the scripted walk"
 echo "person in native windows: installed the same files as the scripted walk"
+
+# ---- 5: a person on the parameter medium: a click selects a line of the
+# directory list and Return opens it; the scroll box scrolls by the wheel and
+# by its bar's arrow, and the fields it brings into sight take what is typed.
+start_person person-parameters
+to_network_page
+click_at 300 120               # the line "C:\" (the list shows C:\Brimlund)
+xdotool key Return
+xdotool key alt+w
+wait_for_page frmConfirm
+xdotool key Return
+wait_for_page frmSetVar
+# The box's client area starts at 214,294 and is 116 high; its fields are
+# 19 pixels apart, 25 high, the later over the earlier: 196 pixels in all.
+click_at 300 296               # the first field
+for _ in 1 2 3 4; do click_at 300 296 5; done  # the wheel down, 24 pixels a notch: to the bottom, 80
+click_at 300 394               # the tenth field, 91 pixels down now
+xdotool key Home shift+End
+xdotool type 'Schluessel10=rad'
+click_at 626 302; click_at 626 302  # the bar's up arrow, 8 pixels each
+click_at 626 324               # the bar above its thumb: a page up, to the top
+click_at 300 296               # the first field again
+xdotool key Home shift+End
+xdotool type 'Schluessel1=balken'
+xdotool key alt+w
+end_person
+person_log() { sed 's/^[0-9. :]* - //; s/\r$//' "$person/drive_c/windows/Uninstal/Brimlund Demo/INSTALL.LOG"; }
+person_log | grep -qx 'Netzwerkverzeichnis: C:\\' || fail "the clicked line of the directory list was not opened"
+# A field hit instead of the one meant would lose another setting.
+diff <(sed 's/\r$//' "$person/drive_c/Brimlund/DEMO.INI") \
+  <(echo '[Server]' && echo 'Schluessel1=balken' && for i in $(seq 2 9); do echo "Schluessel$i=Wert $i"; done &&
+    echo 'Schluessel10=rad') || fail "the typed settings did not reach the fields meant"
+echo "person on the parameter page: the directory list and the scroll box's wheel and bar work"
+
+# ---- 6: the timer ticks on while the box waits for the person's Return
+timer_dir=$work/windows/drive_c/timer
+mkdir -p "$timer_dir"
+cp "$timer_box" "$timer_dir/"
+(cd "$timer_dir" && WINEPREFIX=$work/windows timeout 60 wine 'C:\timer\timer_box.exe') &
+timer_pid=$!
+for _ in $(seq 200); do
+  [ "$(cat "$timer_dir/ticks.txt" 2>/dev/null || echo 0)" -ge 3 ] && break
+  kill -0 "$timer_pid" 2>/dev/null || fail "the program with the timer ended before its box was answered"
+  sleep 0.1
+done
+[ "$(cat "$timer_dir/ticks.txt" 2>/dev/null || echo 0)" -ge 3 ] || fail "the timer stood still while the box was open"
+xdotool key Return
+code_timer=0
+wait "$timer_pid" || code_timer=$?
+[ "$code_timer" -eq 0 ] || fail "the box was not answered by OK after the ticks (exit code $code_timer)"
+echo "a person's box keeps the timers running: $(cat "$timer_dir/ticks.txt") ticks"

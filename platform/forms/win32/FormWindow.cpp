@@ -22,6 +22,8 @@ const char* const kFormClass = "BrimlundForm";
 const char* const kPanelClass = "BrimlundPanel";
 // A drive box's own height is the font's; the window's includes the list.
 constexpr int kDropDownHeight = 200;
+// What a scroll box's arrows move, in pixels; a wheel's notch moves three.
+constexpr int kScrollLine = 8;
 
 COLORREF rgbOf(TColor color) {
     return color < 0 ? GetSysColor(color & 0xFF) : static_cast<COLORREF>(color);
@@ -208,6 +210,8 @@ std::string lookOf(const TWinControl& container) {
 }  // namespace
 
 void FormWindow::syncChildren(TWinControl& parent, HWND parentWindow, std::string& shownLook) {
+    const auto parentNative = m_natives.find(&parent);
+    const int scrolled = parentNative == m_natives.end() ? 0 : parentNative->second.scrollTop;
     for (int i = 0; i < parent.ControlCount(); ++i) {
         auto* control = dynamic_cast<TWinControl*>(parent.Controls(i));
         if (!control) continue;
@@ -216,10 +220,11 @@ void FormWindow::syncChildren(TWinControl& parent, HWND parentWindow, std::strin
             native.hwnd = create(*control, parentWindow);
             m_controls[native.hwnd] = control;
         }
-        syncWindow(*control, native);
+        syncWindow(*control, native, scrolled);
         syncContent(*control, native);
         if (dynamic_cast<TPanel*>(control) || dynamic_cast<TScrollBox*>(control))
             syncChildren(*control, native.hwnd, native.look);
+        if (auto* box = dynamic_cast<TScrollBox*>(control)) syncScrollBar(*box, native);
     }
     const std::string look = lookOf(parent);
     if (look != shownLook) {
@@ -263,7 +268,10 @@ HWND FormWindow::create(TWinControl& control, HWND parent) {
         if (bar->Smooth) style |= PBS_SMOOTH;
     } else {
         style |= WS_CLIPCHILDREN;
-        if (dynamic_cast<TScrollBox*>(&control)) exStyle |= WS_EX_CLIENTEDGE;
+        if (auto* box = dynamic_cast<TScrollBox*>(&control)) {
+            exStyle |= WS_EX_CLIENTEDGE;
+            if (box->VertScrollBarVisible) style |= WS_VSCROLL;
+        }
     }
     HWND hwnd = CreateWindowExA(exStyle, windowClass, "", style, control.Left, control.Top, control.Width,
                                 control.Height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_nextId++)),
@@ -277,10 +285,11 @@ HWND FormWindow::create(TWinControl& control, HWND parent) {
     return hwnd;
 }
 
-void FormWindow::syncWindow(TWinControl& control, Native& native) {
+void FormWindow::syncWindow(TWinControl& control, Native& native, int scrolled) {
     const int extra = dynamic_cast<TDriveComboBox*>(&control) ? kDropDownHeight : 0;
-    const RECT place{control.Left, control.Top, control.Left + std::max(control.Width, 1),
-                     control.Top + std::max(control.Height, 1) + extra};
+    const int top = control.Top - scrolled;
+    const RECT place{control.Left, top, control.Left + std::max(control.Width, 1),
+                     top + std::max(control.Height, 1) + extra};
     if (!EqualRect(&place, &native.place)) {
         native.place = place;
         SetWindowPos(native.hwnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
@@ -299,6 +308,77 @@ void FormWindow::syncWindow(TWinControl& control, Native& native) {
         native.font = font;
         SendMessageA(native.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
+}
+
+// ---------------------------------------------------------- scroll boxes
+namespace {
+
+int contentHeight(const TScrollBox& box) {
+    int height = 0;
+    for (int i = 0; i < box.ControlCount(); ++i)
+        if (const TControl& child = *box.Controls(i); child.Visible()) height = std::max(height, child.Top + child.Height);
+    return height;
+}
+
+int clientHeight(HWND hwnd) {
+    RECT inside;
+    GetClientRect(hwnd, &inside);
+    return inside.bottom;
+}
+
+}  // namespace
+
+// The bar shows when the contents are taller than the box.
+void FormWindow::syncScrollBar(TScrollBox& box, Native& native) {
+    const int content = box.VertScrollBarVisible ? contentHeight(box) : 0;
+    if (content == native.scrollContent) return;
+    native.scrollContent = content;
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE, 0, std::max(content - 1, 0),
+                    static_cast<UINT>(clientHeight(native.hwnd)), 0, 0};
+    SetScrollInfo(native.hwnd, SB_VERT, &info, TRUE);
+    scrollTo(box, native.scrollTop);
+}
+
+void FormWindow::scrollTo(TScrollBox& box, int top) {
+    Native& native = m_natives[&box];
+    top = std::clamp(top, 0, std::max(native.scrollContent - clientHeight(native.hwnd), 0));
+    if (top == native.scrollTop) return;
+    native.scrollTop = top;
+    SetScrollPos(native.hwnd, SB_VERT, top, TRUE);
+    const bool syncing = m_syncing;
+    m_syncing = true;
+    for (int i = 0; i < box.ControlCount(); ++i)
+        if (auto* child = dynamic_cast<TWinControl*>(box.Controls(i))) syncWindow(*child, m_natives[child], top);
+    m_syncing = syncing;
+    InvalidateRect(native.hwnd, nullptr, TRUE);
+}
+
+void FormWindow::scrollByBar(TScrollBox& box, int code) {
+    const Native& native = m_natives[&box];
+    SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(native.hwnd, SB_VERT, &info);
+    const int page = static_cast<int>(info.nPage);
+    switch (code) {
+        case SB_LINEUP: return scrollTo(box, native.scrollTop - kScrollLine);
+        case SB_LINEDOWN: return scrollTo(box, native.scrollTop + kScrollLine);
+        case SB_PAGEUP: return scrollTo(box, native.scrollTop - page);
+        case SB_PAGEDOWN: return scrollTo(box, native.scrollTop + page);
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: return scrollTo(box, info.nTrackPos);
+        case SB_TOP: return scrollTo(box, 0);
+        case SB_BOTTOM: return scrollTo(box, info.nMax);
+        default: return;
+    }
+}
+
+// As the class library does for a control that gets the focus.
+void FormWindow::scrollIntoView(TScrollBox& box, const TControl& child) {
+    const Native& native = m_natives[&box];
+    const int visible = clientHeight(native.hwnd);
+    int top = native.scrollTop;
+    if (child.Top < top) top = child.Top;
+    if (child.Top + child.Height > top + visible) top = child.Top + child.Height - visible;
+    scrollTo(box, top);
 }
 
 void FormWindow::syncContent(TWinControl& control, Native& native) {
@@ -430,6 +510,7 @@ void FormWindow::syncFocus() {
     HWND target = found != m_natives.end() ? found->second.hwnd : m_hwnd;
     if (GetFocus() == target) return;
     SetFocus(target);
+    if (auto* box = active ? dynamic_cast<TScrollBox*>(active->Parent()) : nullptr) scrollIntoView(*box, *active);
     if (auto* edit = dynamic_cast<TEdit*>(active); edit && edit->AutoSelect) SendMessageA(target, EM_SETSEL, 0, -1);
 }
 
@@ -454,6 +535,7 @@ void FormWindow::paint(TWinControl& container, HWND hwnd) {
     RECT box;
     GetClientRect(hwnd, &box);
     FillRect(dc, &box, brushOf(container.Color));
+    if (dynamic_cast<TScrollBox*>(&container)) SetViewportOrgEx(dc, 0, -m_natives[&container].scrollTop, nullptr);
     if (auto* panel = dynamic_cast<TPanel*>(&container)) {
         drawBevel(dc, box, panel->BevelOuter, true);
         drawBevel(dc, box, panel->BevelInner, false);
@@ -694,6 +776,18 @@ LRESULT FormWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             if (lParam) command(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
             return 0;
         case WM_DRAWITEM: drawCheckItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_VSCROLL:
+            if (auto* box = dynamic_cast<TScrollBox*>(containerOf(hwnd)); box && !lParam) {
+                scrollByBar(*box, LOWORD(wParam));
+                return 0;
+            }
+            break;
+        case WM_MOUSEWHEEL:
+            if (auto* box = dynamic_cast<TScrollBox*>(containerOf(hwnd))) {
+                scrollTo(*box, m_natives[box].scrollTop - GET_WHEEL_DELTA_WPARAM(wParam) * 3 * kScrollLine / WHEEL_DELTA);
+                return 0;
+            }
+            break;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORLISTBOX:

@@ -71,6 +71,8 @@ private:
         bool enabled = true;
         RECT place{};
         std::string look;  // containers: what their painting shows
+        int scrollTop = 0;       // scroll boxes: how far their contents are scrolled up
+        int scrollContent = -1;  // and the height of their contents
     };
     struct Bitmap {
         int width = 0, height = 0;
@@ -85,7 +87,13 @@ private:
 
     HWND create(TWinControl& control, HWND parent);
     void syncChildren(TWinControl& parent, HWND parentWindow, std::string& shownLook);
-    void syncWindow(TWinControl& control, Native& native);
+    // Placed in its parent, whose contents are scrolled up by `scrolled`.
+    void syncWindow(TWinControl& control, Native& native, int scrolled);
+    void syncScrollBar(TScrollBox& box, Native& native);
+    // The scroll box shows its contents from `top` on (clamped).
+    void scrollTo(TScrollBox& box, int top);
+    void scrollByBar(TScrollBox& box, int code);
+    void scrollIntoView(TScrollBox& box, const TControl& child);
     void syncContent(TWinControl& control, Native& native);
     void syncList(HWND hwnd, Native& native, const std::vector<std::string>& items, bool combo);
     void showRichText(HWND hwnd, const TRichEdit& rich);

@@ -6,7 +6,10 @@
 #include "Win.h"
 #include "picture/PictureFiles.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
+#include <utility>
 
 namespace forms::win32 {
 
@@ -47,6 +50,13 @@ DWORD WINAPI watchBox(void* parameter) {
             PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(watch.click), 0);
     }
     return 0;
+}
+
+// A person's box runs the model's timers from its own modal loop, as the
+// class library's timers fire in any modal loop.
+void CALLBACK boxTimerDue(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (auto* display = dynamic_cast<Win32Display*>(&Application->Display())) display->runTimersInBox();
 }
 
 bool isModifier(WPARAM key) {
@@ -270,6 +280,21 @@ HWND Win32Display::boxOwner() const {
     return nullptr;
 }
 
+void Win32Display::armBoxTimer() {
+    TTimer* timer = TTimer::Earliest();
+    if (!timer) return;
+    const int32_t ahead = std::max<int32_t>(static_cast<int32_t>(timer->DueTick() - win::tickCount()), 0);
+    m_boxTimer = SetTimer(nullptr, 0, static_cast<UINT>(ahead), boxTimerDue);
+}
+
+// The timers due fire (a box they open is shown over this one), then the
+// next one is awaited.
+void Win32Display::runTimersInBox() {
+    m_boxTimer = 0;
+    Application->ProcessMessages();
+    armBoxTimer();
+}
+
 int Win32Display::showBox(const BoxRequest& box, int click) {
     HWND owner = boxOwner();
     UINT style = static_cast<UINT>(box.SimpleDialog ? MB_OK : box.Style) | MB_SETFOREGROUND;
@@ -277,7 +302,12 @@ int Win32Display::showBox(const BoxRequest& box, int click) {
     BoxWatch watch{GetCurrentThreadId(), !m_pictureFolder.empty(), click, {}};
     HANDLE thread = watch.picture || click ? CreateThread(nullptr, 0, watchBox, &watch, 0, nullptr) : nullptr;
     if (click && !thread) return click;  // nobody could click it
+    // The script's box is shown after its answer: the script has kept the time.
+    const UINT_PTR outerTimer = std::exchange(m_boxTimer, 0);
+    if (!m_user) armBoxTimer();
     const int result = MessageBoxA(owner, box.Text.c_str(), box.Caption.c_str(), style);
+    if (m_boxTimer) KillTimer(nullptr, m_boxTimer);
+    m_boxTimer = outerTimer;
     if (thread) {
         WaitForSingleObject(thread, INFINITE);
         CloseHandle(thread);
@@ -327,7 +357,23 @@ void Win32Display::takeInput() {
     }
 }
 
+// The wheel turns the innermost window under the mouse that scrolls, not
+// the window with the keyboard focus.
+void Win32Display::aimWheel(MSG& message) const {
+    const POINT at{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+    HWND under = WindowFromPoint(at);
+    if (!windowOf(under)) return;
+    for (HWND hwnd = under; hwnd; hwnd = GetParent(hwnd)) {
+        if (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_VSCROLL) {
+            message.hwnd = hwnd;
+            return;
+        }
+        if (!(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD)) return;
+    }
+}
+
 void Win32Display::handle(MSG& message) {
+    if (message.message == WM_MOUSEWHEEL) aimWheel(message);
     if (keyForModel(message)) return;
     TranslateMessage(&message);
     DispatchMessageA(&message);

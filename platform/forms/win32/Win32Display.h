@@ -11,7 +11,8 @@
 // (focus, Tab order, default button, mnemonics, key preview); only the
 // editing keys of edit fields stay with the native control.  Waiting is the
 // Windows message loop's, with a thread timer for the model's next timer.
-// Boxes are the system's MessageBoxA.
+// Boxes are the system's MessageBoxA; while a person's box is open, its own
+// modal loop fires the model's timers when they are due.
 //
 // With a scripted user the script decides every wait as in the headless
 // back end, and its steps reach the model through the native windows: the
@@ -55,6 +56,8 @@ public:
 
     // A user action from the window of `target` (a form).
     void post(const void* target, std::function<void()> action);
+    // The model's timers are due while a person's box is open.
+    void runTimersInBox();
 
 private:
     class ScriptedHands;
@@ -67,6 +70,7 @@ private:
     bool pump(UINT_PTR timer = 0);
     // One message: a key for the model, or the native window's.
     void handle(MSG& message);
+    void aimWheel(MSG& message) const;
     bool keyForModel(const MSG& message);
     void noticeFocus();
     // What the windows made of the messages sent to them: every message
@@ -76,6 +80,8 @@ private:
     // The native box; with `click` set, clicked by the program itself.
     int showBox(const BoxRequest& box, int click);
     HWND boxOwner() const;
+    // A thread timer for the model's next timer, 0 when none is enabled.
+    void armBoxTimer();
     void takePicture(HWND window, const std::string& name);
 
     std::unique_ptr<headless::ScriptedUser> m_user;  // the scripted user, or nullptr for a person
@@ -84,6 +90,7 @@ private:
     PostedInput m_input;
     std::string m_pictureFolder;
     HWND m_focusSeen = nullptr;
+    UINT_PTR m_boxTimer = 0;  // armed while a person's box is open
 };
 
 }  // namespace forms::win32
