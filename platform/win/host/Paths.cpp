@@ -113,12 +113,34 @@ std::optional<std::string> findEntry(const std::string& dir, const std::string& 
     return it->second;
 }
 
+bool existsAsSpelled(const std::string& host) {
+    struct stat st {};
+    return ::lstat(host.c_str(), &st) == 0;
+}
+
+std::string spelled(std::string host, const std::vector<std::string>& parts, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) host += "/" + toUtf8(parts[i]);
+    return host;
+}
+
 std::string mapParts(std::string host, const std::vector<std::string>& parts) {
+    // Most paths exist as they are spelled, or all of them but the last
+    // component does: one look then instead of one per component.
+    std::size_t done = 0;
+    if (!parts.empty()) {
+        const std::string parent = spelled(host, parts, parts.size() - 1);
+        const std::string whole = parent + "/" + toUtf8(parts.back());
+        if (existsAsSpelled(whole)) return whole;
+        if (parts.size() > 1 && existsAsSpelled(parent)) {
+            host = parent;
+            done = parts.size() - 1;
+        }
+    }
     bool exists = true;
-    for (const std::string& part : parts) {
-        std::optional<std::string> entry = exists ? findEntry(host, part) : std::nullopt;
+    for (std::size_t i = done; i < parts.size(); ++i) {
+        std::optional<std::string> entry = exists ? findEntry(host, parts[i]) : std::nullopt;
         exists = entry.has_value();
-        host += "/" + (entry ? *entry : toUtf8(part));
+        host += "/" + (entry ? *entry : toUtf8(parts[i]));
     }
     return host.empty() ? "/" : host;
 }

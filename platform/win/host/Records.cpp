@@ -134,6 +134,7 @@ std::optional<std::pair<std::string, std::string>> entryFor(const Ini& ini, std:
 
 std::optional<uint32_t> recordedAttributes(const std::string& hostPath) {
     const Records& all = records();
+    if (all.empty()) return std::nullopt;  // and no key to find
     const auto it = all.find(canonicalKey(hostPath));
     if (it == all.end()) return std::nullopt;
     return it->second;
@@ -148,18 +149,21 @@ uint32_t reportedAttributes(const std::string& hostPath, bool isDirectory, bool 
 bool recordAttributes(const std::string& hostPath, uint32_t attributes, bool isDirectory) {
     const uint32_t bits = attributes & kKeptBits;
     // A file without record is reported with the archive bit alone.
-    const bool asNoRecord = !isDirectory && bits == ATTR_ARCHIVE;
-    return change({{canonicalKey(hostPath), asNoRecord ? std::nullopt : std::optional<uint32_t>(bits)}});
+    if (!isDirectory && bits == ATTR_ARCHIVE) return forgetAttributes(hostPath);
+    return change({{canonicalKey(hostPath), bits}});
 }
 
 bool forgetAttributes(const std::string& hostPath) {
+    const Records& all = records();
+    if (all.empty()) return true;  // nothing to forget, and no key to find
     std::vector<Change> dropped;
-    for (const std::string& path : recordsOf(records(), canonicalKey(hostPath))) dropped.push_back({path, std::nullopt});
+    for (const std::string& path : recordsOf(all, canonicalKey(hostPath))) dropped.push_back({path, std::nullopt});
     return change(dropped);
 }
 
 bool moveAttributes(const std::string& fromHost, const std::string& toHost) {
     const Records& all = records();
+    if (all.empty()) return true;  // nothing to move, and no key to find
     const std::string from = canonicalKey(fromHost), to = canonicalKey(toHost);
     const std::vector<std::string> replaced = recordsOf(all, to);  // the target's own records
     std::vector<Change> changes;
