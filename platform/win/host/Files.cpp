@@ -180,7 +180,6 @@ std::unique_ptr<File> openItem(const Ini& ini, const Item& item, OpenMode mode) 
         fail(errnoCode(errno));
         return nullptr;
     }
-    if (!item.exists) noteNewEntry(item.path.host);
     const bool full = item.path.drive && item.path.drive->full;
     return std::make_unique<HostFile>(f, faultsFor(ini, item.path.host), full);
 }
@@ -267,7 +266,6 @@ bool createDirectory(const std::string& path) {
     if (host::writeProtected(*item)) return host::fail(ERR_WRITE_PROTECT);
     if (!host::parentIsDirectory(item->path.host)) return host::fail(ERR_PATH_NOT_FOUND);
     if (::mkdir(item->path.host.c_str(), 0777) != 0) return host::fail(host::errnoCode(errno));
-    host::noteNewEntry(item->path.host);
     return host::forgetAttributes(item->path.host);
 }
 

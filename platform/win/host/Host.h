@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <sys/types.h>
@@ -201,9 +202,15 @@ std::optional<Resolved> resolve(const Ini& ini, const std::string& path);
 std::string quietHostPath(const Ini& ini, const std::string& path);
 // The key under which side records are kept for a host path.
 std::string canonicalKey(const std::string& hostPath);
-// The layer made this file or directory: what is kept of its directory's
-// entries (for names without case) takes it without reading the directory again.
-void noteNewEntry(const std::string& hostPath);
+// A directory's entries by their upper-cased Windows names (the first entry
+// of each name), as the directory holds them now; nullptr when it cannot be read.
+struct Listing {
+    dev_t device = 0;
+    ino_t inode = 0;
+    int watch = -1;
+    std::unordered_map<std::string, std::string> byName;
+};
+const Listing* listingOf(const std::string& dir);
 
 // ----------------------------------------------------------- side records
 // R/H/S/A bits recorded for the path (nullopt when nothing is recorded).

@@ -11,7 +11,6 @@
 #include <climits>
 #include <filesystem>
 #include <sys/stat.h>
-#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -62,42 +61,6 @@ bool validName(const std::string& name, bool onDrive) {
         }
     }
     return true;
-}
-
-// The entries of a directory by their upper-cased Windows names (the first
-// entry of each name), kept while the directory's stamp stays the same.
-struct Listing {
-    FileStamp stamp;
-    bool trusted = false;
-    std::unordered_map<std::string, std::string> byName;
-};
-
-std::unordered_map<std::string, Listing>& listings() {
-    static std::unordered_map<std::string, Listing> kept;
-    static uint64_t loads = 0;
-    // A bound on what is kept; directories read once are read again.
-    if (loads != machineLoads() || kept.size() > 256) kept.clear();
-    loads = machineLoads();
-    return kept;
-}
-
-const Listing* listingOf(const std::string& dir) {
-    Listing& listing = listings()[dir];
-    if (listing.trusted && stampOf(dir) == listing.stamp) return &listing;
-    const timespec started = fileClockNow();
-    listing = Listing{stampOf(dir), false, {}};
-    DIR* d = ::opendir(dir.c_str());
-    if (!d) {
-        listings().erase(dir);
-        return nullptr;
-    }
-    while (const dirent* e = ::readdir(d)) {
-        const std::string entry = e->d_name;
-        if (entry != "." && entry != "..") listing.byName.try_emplace(text::upper(toCp1252(entry)), entry);
-    }
-    ::closedir(d);
-    listing.trusted = stampOf(dir) == listing.stamp && settledBefore(listing.stamp, started);
-    return &listing;
 }
 
 // The host entry of dir that a Windows name means: the exact spelling when it
@@ -224,17 +187,6 @@ std::optional<std::string> kernelName(const std::string& hostPath) {
     ::close(fd);
     if (n <= 0 || n == ssize_t{sizeof name} || name[0] != '/') return std::nullopt;
     return std::string(name, std::size_t(n));
-}
-
-void noteNewEntry(const std::string& hostPath) {
-    const std::size_t slash = hostPath.rfind('/');
-    if (slash == std::string::npos) return;
-    const std::string dir = slash == 0 ? "/" : hostPath.substr(0, slash);
-    const auto it = listings().find(dir);
-    if (it == listings().end() || !it->second.trusted) return;
-    const std::string entry = hostPath.substr(slash + 1);
-    it->second.byName.try_emplace(text::upper(toCp1252(entry)), entry);
-    it->second.stamp = stampOf(dir);
 }
 
 // Whether the path is absolute with no ".", ".." or empty component and no

@@ -191,4 +191,29 @@ TEST_F(WinKeptFiles, ARecordFollowsTheFileThroughALinkToItsFolder) {
     EXPECT_EQ(win::getFileAttributes("C:\\D\\A.TXT"), uint32_t{win::ATTR_ARCHIVE}) << "the moved record is gone";
 }
 
+// A name without case means the entry the directory holds now, whoever
+// changed the directory since the last look.
+TEST_F(WinKeptFiles, ANameWithoutCaseFindsTheDirectoryAsItIsNow) {
+    const std::string dir = driveC() + "/P/D";
+    const auto mapped = [](const char* path) {
+        const std::string host = win::machine::hostPath(path);
+        return host.substr(host.rfind('/') + 1);
+    };
+    testsupport::writeHostFile(dir + "/Alpha.txt", "a");
+    EXPECT_EQ(mapped("C:\\P\\D\\ALPHA.TXT"), "Alpha.txt");
+    EXPECT_FALSE(win::fileExists("C:\\P\\D\\BETA.TXT"));
+
+    testsupport::writeHostFile(dir + "/beta.txt", "b");
+    EXPECT_TRUE(win::fileExists("C:\\P\\D\\BETA.TXT")) << "made from outside";
+    fs::rename(dir + "/Alpha.txt", dir + "/ALPHA.txt");
+    EXPECT_EQ(mapped("C:\\P\\D\\alpha.txt"), "ALPHA.txt") << "renamed from outside";
+    fs::remove(dir + "/beta.txt");
+    EXPECT_FALSE(win::fileExists("C:\\P\\D\\BETA.TXT")) << "deleted from outside";
+
+    fs::rename(driveC() + "/P", driveC() + "/Old");
+    testsupport::writeHostFile(dir + "/gamma.TXT", "g");
+    EXPECT_EQ(mapped("C:\\P\\D\\GAMMA.txt"), "gamma.TXT") << "another directory of the path, its parent moved";
+    EXPECT_FALSE(win::fileExists("C:\\P\\D\\ALPHA.TXT"));
+}
+
 }  // namespace
