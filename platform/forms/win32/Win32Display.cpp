@@ -107,10 +107,10 @@ public:
     // The key goes down and up in the window with the keyboard focus, the
     // modifiers held while the window takes it.
     void key(TForm& form, uint16_t key, TShiftState shift) override {
-        FormWindow& window = m_display.windowFor(form);
-        if (!window.hwnd()) return Hands::key(form, key, shift);
+        const FormWindow* window = formWindow(form);
+        if (!window || !window->hwnd()) return Hands::key(form, key, shift);
         HWND target = GetFocus();
-        if (!target || GetAncestor(target, GA_ROOT) != window.hwnd()) target = window.hwnd();
+        if (!target || GetAncestor(target, GA_ROOT) != window->hwnd()) target = window->hwnd();
         BYTE keys[256];
         GetKeyboardState(keys);
         BYTE held[256];
@@ -154,9 +154,15 @@ public:
     }
 
 private:
+    FormWindow* formWindow(const TForm& form) const {
+        const auto found = m_display.m_windows.find(&form);
+        return found == m_display.m_windows.end() ? nullptr : found->second.get();
+    }
+
+    // The window of the control's form, when the control has a native window there.
     FormWindow* windowOf(TControl& control) const {
         TForm* form = control.ParentForm();
-        FormWindow* window = form ? &m_display.windowFor(*form) : nullptr;
+        FormWindow* window = form ? formWindow(*form) : nullptr;
         return window && window->nativeOf(control) ? window : nullptr;
     }
 
