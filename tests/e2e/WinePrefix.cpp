@@ -130,7 +130,10 @@ testsupport::ProgramResult WinePrefix::run(const std::string& exe, const std::ve
     run.env["WINEDEBUG"] = "-all";
     // Wine's menu builder would write into the host user's desktop menus.
     run.env["WINEDLLOVERRIDES"] = "mscoree,mshtml,winemenubuilder.exe=d";
-    run.env["DISPLAY"] = "";
+    // Headless, unless the scripts are to drive the native windows
+    // (SETUP_UI) on the test's display.
+    const char* display = std::getenv("DISPLAY");
+    run.env["DISPLAY"] = std::getenv("SETUP_UI") && display ? display : "";
     run.cwd = cwd;
     run.timeoutSeconds = 100;
     const testsupport::ProgramResult result = testsupport::runProgram(run);

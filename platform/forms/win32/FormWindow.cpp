@@ -584,7 +584,7 @@ void FormWindow::drawCheckItem(const DRAWITEMSTRUCT& item) {
     RECT row = item.rcItem;
     if (!list) return;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    FillRect(dc, &row, selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : brushOf(list->Color));
+    FillRect(dc, &row, brushOf(list->Color));
     const int index = static_cast<int>(item.itemID);
     if (index < 0 || index >= list->Items->Count()) return;
     const int side = std::max(list->ItemHeight - 2, 8);
@@ -593,8 +593,11 @@ void FormWindow::drawCheckItem(const DRAWITEMSTRUCT& item) {
     box.bottom = box.top + side;
     FillRect(dc, &box, brushOf(clWindow));
     DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (list->Checked(index) ? DFCS_CHECKED : 0));
+    // The selection marks the text; the check box stays as it is.
     RECT text = row;
-    text.left = box.right + 4;
+    text.left = box.right + 2;
+    if (selected) FillRect(dc, &text, GetSysColorBrush(COLOR_HIGHLIGHT));
+    text.left += 2;
     HGDIOBJ previous = SelectObject(dc, fontOf(list->EffectiveFont()));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : rgbOf(list->EffectiveFont().Color));

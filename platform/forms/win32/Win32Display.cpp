@@ -81,7 +81,8 @@ std::unique_ptr<DisplayBackEnd> createDisplay(std::unique_ptr<headless::Scripted
 
 // The scripted user's steps as messages to the native windows.  What no
 // window of ours shows (a click on a label, a directory the list does not
-// show) goes to the model as headless.
+// show, any step when the system made no windows, as without a display)
+// goes to the model as headless.
 class Win32Display::ScriptedHands : public headless::Hands {
 public:
     explicit ScriptedHands(Win32Display& display) : m_display(display) {}
@@ -107,6 +108,7 @@ public:
     // modifiers held meanwhile.
     void key(TForm& form, uint16_t key, TShiftState shift) override {
         FormWindow& window = m_display.windowFor(form);
+        if (!window.hwnd()) return Hands::key(form, key, shift);
         HWND target = GetFocus();
         if (!target || GetAncestor(target, GA_ROOT) != window.hwnd()) target = window.hwnd();
         BYTE keys[256];

@@ -77,7 +77,7 @@ bool mayRead(const Ini& ini, const Item& item) {
 bool markWritten(const Item& item) {
     if (!item.exists) return forgetAttributes(item.path.host);  // a record left by an earlier file of that name
     const std::optional<uint32_t> bits = recordedAttributes(item.path.host);
-    return !bits || (*bits & ATTR_ARCHIVE) || recordAttributes(item.path.host, *bits | ATTR_ARCHIVE);
+    return !bits || (*bits & ATTR_ARCHIVE) || recordAttributes(item.path.host, *bits | ATTR_ARCHIVE, false);
 }
 
 class HostFile final : public File {
@@ -180,7 +180,6 @@ std::unique_ptr<File> openItem(const Ini& ini, const Item& item, OpenMode mode) 
         fail(errnoCode(errno));
         return nullptr;
     }
-    if (!item.exists) noteNewEntry(item.path.host);
     const bool full = item.path.drive && item.path.drive->full;
     return std::make_unique<HostFile>(f, faultsFor(ini, item.path.host), full);
 }
@@ -267,7 +266,6 @@ bool createDirectory(const std::string& path) {
     if (host::writeProtected(*item)) return host::fail(ERR_WRITE_PROTECT);
     if (!host::parentIsDirectory(item->path.host)) return host::fail(ERR_PATH_NOT_FOUND);
     if (::mkdir(item->path.host.c_str(), 0777) != 0) return host::fail(host::errnoCode(errno));
-    host::noteNewEntry(item->path.host);
     return host::forgetAttributes(item->path.host);
 }
 
@@ -310,7 +308,7 @@ bool copyFile(const std::string& from, const std::string& to, bool failIfExists)
     if (target->exists && (host::attributesOf(*target) & ATTR_HIDDEN)) return host::fail(ERR_ACCESS_DENIED);
     const uint32_t attributes = host::attributesOf(*source);
     return host::copyContent(ini, *source, *target) &&
-           host::recordAttributes(target->path.host, attributes) &&
+           host::recordAttributes(target->path.host, attributes, false) &&
            host::setHostTime(target->path.host, source->st.st_mtim);
 }
 
@@ -384,7 +382,7 @@ bool setFileAttributes(const std::string& path, uint32_t attributes) {
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
     if (host::writeProtected(*item)) return host::fail(ERR_WRITE_PROTECT);
-    return host::recordAttributes(item->path.host, attributes);
+    return host::recordAttributes(item->path.host, attributes, item->isDir());
 }
 
 bool getLastWriteTime(const std::string& path, FileTime& utc) {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <sys/types.h>
@@ -201,9 +202,15 @@ std::optional<Resolved> resolve(const Ini& ini, const std::string& path);
 std::string quietHostPath(const Ini& ini, const std::string& path);
 // The key under which side records are kept for a host path.
 std::string canonicalKey(const std::string& hostPath);
-// The layer made this file or directory: what is kept of its directory's
-// entries (for names without case) takes it without reading the directory again.
-void noteNewEntry(const std::string& hostPath);
+// A directory's entries by their upper-cased Windows names (the first entry
+// of each name), as the directory holds them now; nullptr when it cannot be read.
+struct Listing {
+    dev_t device = 0;
+    ino_t inode = 0;
+    int watch = -1;
+    std::unordered_map<std::string, std::string> byName;
+};
+const Listing* listingOf(const std::string& dir);
 
 // ----------------------------------------------------------- side records
 // R/H/S/A bits recorded for the path (nullopt when nothing is recorded).
@@ -214,7 +221,7 @@ std::optional<uint32_t> recordedAttributes(const std::string& hostPath);
 uint32_t reportedAttributes(const std::string& hostPath, bool isDirectory, bool isRoot);
 // Each change of the records returns false (error set) when the record file
 // could not be rewritten.
-bool recordAttributes(const std::string& hostPath, uint32_t attributes);
+bool recordAttributes(const std::string& hostPath, uint32_t attributes, bool isDirectory);
 bool forgetAttributes(const std::string& hostPath);
 // Moves the records of the path and everything below it.
 bool moveAttributes(const std::string& fromHost, const std::string& toHost);

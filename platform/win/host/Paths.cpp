@@ -11,7 +11,6 @@
 #include <climits>
 #include <filesystem>
 #include <sys/stat.h>
-#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -64,42 +63,6 @@ bool validName(const std::string& name, bool onDrive) {
     return true;
 }
 
-// The entries of a directory by their upper-cased Windows names (the first
-// entry of each name), kept while the directory's stamp stays the same.
-struct Listing {
-    FileStamp stamp;
-    bool trusted = false;
-    std::unordered_map<std::string, std::string> byName;
-};
-
-std::unordered_map<std::string, Listing>& listings() {
-    static std::unordered_map<std::string, Listing> kept;
-    static uint64_t loads = 0;
-    // A bound on what is kept; directories read once are read again.
-    if (loads != machineLoads() || kept.size() > 256) kept.clear();
-    loads = machineLoads();
-    return kept;
-}
-
-const Listing* listingOf(const std::string& dir) {
-    Listing& listing = listings()[dir];
-    if (listing.trusted && stampOf(dir) == listing.stamp) return &listing;
-    const timespec started = fileClockNow();
-    listing = Listing{stampOf(dir), false, {}};
-    DIR* d = ::opendir(dir.c_str());
-    if (!d) {
-        listings().erase(dir);
-        return nullptr;
-    }
-    while (const dirent* e = ::readdir(d)) {
-        const std::string entry = e->d_name;
-        if (entry != "." && entry != "..") listing.byName.try_emplace(text::upper(toCp1252(entry)), entry);
-    }
-    ::closedir(d);
-    listing.trusted = stampOf(dir) == listing.stamp && settledBefore(listing.stamp, started);
-    return &listing;
-}
-
 // The host entry of dir that a Windows name means: the exact spelling when it
 // exists, else the first entry equal without case.
 std::optional<std::string> findEntry(const std::string& dir, const std::string& name) {
@@ -113,12 +76,34 @@ std::optional<std::string> findEntry(const std::string& dir, const std::string& 
     return it->second;
 }
 
+bool existsAsSpelled(const std::string& host) {
+    struct stat st {};
+    return ::lstat(host.c_str(), &st) == 0;
+}
+
+std::string spelled(std::string host, const std::vector<std::string>& parts, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) host += "/" + toUtf8(parts[i]);
+    return host;
+}
+
 std::string mapParts(std::string host, const std::vector<std::string>& parts) {
+    // Most paths exist as they are spelled, or all of them but the last
+    // component does: one look then instead of one per component.
+    std::size_t done = 0;
+    if (!parts.empty()) {
+        const std::string parent = spelled(host, parts, parts.size() - 1);
+        const std::string whole = parent + "/" + toUtf8(parts.back());
+        if (existsAsSpelled(whole)) return whole;
+        if (parts.size() > 1 && existsAsSpelled(parent)) {
+            host = parent;
+            done = parts.size() - 1;
+        }
+    }
     bool exists = true;
-    for (const std::string& part : parts) {
-        std::optional<std::string> entry = exists ? findEntry(host, part) : std::nullopt;
+    for (std::size_t i = done; i < parts.size(); ++i) {
+        std::optional<std::string> entry = exists ? findEntry(host, parts[i]) : std::nullopt;
         exists = entry.has_value();
-        host += "/" + (entry ? *entry : toUtf8(part));
+        host += "/" + (entry ? *entry : toUtf8(parts[i]));
     }
     return host.empty() ? "/" : host;
 }
@@ -202,17 +187,6 @@ std::optional<std::string> kernelName(const std::string& hostPath) {
     ::close(fd);
     if (n <= 0 || n == ssize_t{sizeof name} || name[0] != '/') return std::nullopt;
     return std::string(name, std::size_t(n));
-}
-
-void noteNewEntry(const std::string& hostPath) {
-    const std::size_t slash = hostPath.rfind('/');
-    if (slash == std::string::npos) return;
-    const std::string dir = slash == 0 ? "/" : hostPath.substr(0, slash);
-    const auto it = listings().find(dir);
-    if (it == listings().end() || !it->second.trusted) return;
-    const std::string entry = hostPath.substr(slash + 1);
-    it->second.byName.try_emplace(text::upper(toCp1252(entry)), entry);
-    it->second.stamp = stampOf(dir);
 }
 
 // Whether the path is absolute with no ".", ".." or empty component and no

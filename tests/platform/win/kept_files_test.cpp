@@ -144,6 +144,40 @@ TEST_F(WinKeptFiles, ARecordCutShortKeepsItsLastLineApartFromTheNext) {
     EXPECT_EQ(win::getFileAttributes("C:\\B.TXT"), uint32_t{win::ATTR_SYSTEM});
 }
 
+// A change that leaves every path's attributes as they were writes nothing:
+// a file's archive bit alone is what a file without record reports.  A
+// directory has no archive bit until it is given one.
+TEST_F(WinKeptFiles, ChangesThatLeaveTheAttributesAsTheyWereWriteNoRecord) {
+    for (const char* name : {"A.TXT", "B.TXT", "E.TXT"}) testsupport::writeHostFile(driveC() + "/" + name, "x");
+    fs::create_directories(driveC() + "/D");
+    ASSERT_TRUE(win::setFileAttributes("C:\\B.TXT", win::ATTR_HIDDEN));
+    const std::string record = testsupport::readHostFile(file("attributes.txt"));
+    const struct {
+        const char* change;
+        std::function<bool()> make;
+        const char* path;
+        uint32_t reported;
+    } cases[] = {
+        {"a file's archive bit alone", [] { return win::setFileAttributes("C:\\A.TXT", win::ATTR_ARCHIVE); },
+         "C:\\A.TXT", win::ATTR_ARCHIVE},
+        {"the bits the file has", [] { return win::setFileAttributes("C:\\B.TXT", win::ATTR_HIDDEN); }, "C:\\B.TXT",
+         win::ATTR_HIDDEN},
+        {"a file without record moved", [] { return win::moveFile("C:\\A.TXT", "C:\\C.TXT"); }, "C:\\C.TXT",
+         win::ATTR_ARCHIVE},
+        {"a file without record put over one without", [] { return win::replaceFile("C:\\C.TXT", "C:\\E.TXT"); },
+         "C:\\E.TXT", win::ATTR_ARCHIVE},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(c.make()) << c.change;
+        EXPECT_EQ(win::getFileAttributes(c.path), c.reported) << c.change;
+        EXPECT_EQ(testsupport::readHostFile(file("attributes.txt")), record) << c.change;
+    }
+    ASSERT_TRUE(win::setFileAttributes("C:\\D", win::ATTR_ARCHIVE));
+    win::machine::reload();
+    EXPECT_EQ(win::getFileAttributes("C:\\D"), uint32_t{win::ATTR_DIRECTORY | win::ATTR_ARCHIVE});
+    EXPECT_EQ(win::getFileAttributes("C:\\B.TXT"), uint32_t{win::ATTR_HIDDEN});
+}
+
 // A record belongs to the file, however a path reaches it: through a link
 // to its folder, or as a host path.
 TEST_F(WinKeptFiles, ARecordFollowsTheFileThroughALinkToItsFolder) {
@@ -155,6 +189,31 @@ TEST_F(WinKeptFiles, ARecordFollowsTheFileThroughALinkToItsFolder) {
     EXPECT_EQ(win::getFileAttributes("C:\\D\\B.TXT"), uint32_t{win::ATTR_HIDDEN});
     testsupport::writeHostFile(driveC() + "/D/A.TXT", "new");
     EXPECT_EQ(win::getFileAttributes("C:\\D\\A.TXT"), uint32_t{win::ATTR_ARCHIVE}) << "the moved record is gone";
+}
+
+// A name without case means the entry the directory holds now, whoever
+// changed the directory since the last look.
+TEST_F(WinKeptFiles, ANameWithoutCaseFindsTheDirectoryAsItIsNow) {
+    const std::string dir = driveC() + "/P/D";
+    const auto mapped = [](const char* path) {
+        const std::string host = win::machine::hostPath(path);
+        return host.substr(host.rfind('/') + 1);
+    };
+    testsupport::writeHostFile(dir + "/Alpha.txt", "a");
+    EXPECT_EQ(mapped("C:\\P\\D\\ALPHA.TXT"), "Alpha.txt");
+    EXPECT_FALSE(win::fileExists("C:\\P\\D\\BETA.TXT"));
+
+    testsupport::writeHostFile(dir + "/beta.txt", "b");
+    EXPECT_TRUE(win::fileExists("C:\\P\\D\\BETA.TXT")) << "made from outside";
+    fs::rename(dir + "/Alpha.txt", dir + "/ALPHA.txt");
+    EXPECT_EQ(mapped("C:\\P\\D\\alpha.txt"), "ALPHA.txt") << "renamed from outside";
+    fs::remove(dir + "/beta.txt");
+    EXPECT_FALSE(win::fileExists("C:\\P\\D\\BETA.TXT")) << "deleted from outside";
+
+    fs::rename(driveC() + "/P", driveC() + "/Old");
+    testsupport::writeHostFile(dir + "/gamma.TXT", "g");
+    EXPECT_EQ(mapped("C:\\P\\D\\GAMMA.txt"), "gamma.TXT") << "another directory of the path, its parent moved";
+    EXPECT_FALSE(win::fileExists("C:\\P\\D\\ALPHA.TXT"));
 }
 
 }  // namespace
