@@ -105,7 +105,7 @@ public:
     }
 
     // The key goes down and up in the window with the keyboard focus, the
-    // modifiers held meanwhile.
+    // modifiers held while the window takes it.
     void key(TForm& form, uint16_t key, TShiftState shift) override {
         FormWindow& window = m_display.windowFor(form);
         if (!window.hwnd()) return Hands::key(form, key, shift);
@@ -122,10 +122,12 @@ public:
         const bool alt = shift.Contains(ssAlt);
         const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16 | (alt ? 1 << 29 : 0);
         PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, scan | 1);
-        m_display.takeInput();
         PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, key, scan | 1 | 3u << 30);
-        m_display.takeInput();
+        m_display.pump();
+        // Released before the program acts on the key, which may wait for
+        // the script's next steps.
         SetKeyboardState(keys);
+        m_display.takeInput();
     }
 
     void check(TCheckListBox& list, int index) override { pressItem(list, index, true); }
