@@ -3,6 +3,7 @@
 #include "MachineFixture.h"
 #include "Text1252.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -56,10 +57,12 @@ std::string Unescaped(const std::string& text, std::size_t& at, char end) {
         }
         const char e = text[at++];
         if (e == 'x') {
-            uint32_t code = 0;
-            for (int digits = 0; digits < 4 && at < text.size() && std::isxdigit(static_cast<unsigned char>(text[at]));
-                 ++digits)
-                code = code * 16 + static_cast<uint32_t>(std::stoi(std::string(1, text[at++]), nullptr, 16));
+            std::size_t digits = 0;
+            while (digits < 4 && at + digits < text.size() &&
+                   std::isxdigit(static_cast<unsigned char>(text[at + digits])))
+                ++digits;
+            const auto code = digits ? static_cast<uint32_t>(std::stoul(text.substr(at, digits), nullptr, 16)) : 0u;
+            at += digits;
             out += static_cast<char>(win::text::byteOf(code).value_or('?'));
         } else {
             const std::string from = "nrt0", to = "\n\r\t";
