@@ -81,17 +81,23 @@ bool isDeviceName(const std::string& name) {
     return numbered && std::strchr("0123456789\xB9\xB2\xB3", base[3]) != nullptr;
 }
 
+// The header at the file's start.
+LzwHeaderKind ClassifyOpenMember(win::File& file, LzwMemberHeader& header) {
+    header = {};
+    LzwHeaderBytes bytes{};
+    const std::size_t count = file.read(bytes.data(), bytes.size());
+    return file.failed() ? LzwHeaderKind::NoMember : LzwClassifyHeader(bytes.data(), count, header);
+}
+
 }  // namespace
 
 LzwHeaderKind LzwClassifyMember(const std::string& path, LzwMemberHeader& header) {
     header = {};
     auto file = win::openFile(path, win::OpenMode::Read);
     if (!file) return LzwHeaderKind::NoMember;
-    LzwHeaderBytes bytes{};
-    const std::size_t count = file->read(bytes.data(), bytes.size());
-    const bool readFailed = file->failed();
+    const LzwHeaderKind kind = ClassifyOpenMember(*file, header);
     file->close();
-    return readFailed ? LzwHeaderKind::NoMember : LzwClassifyHeader(bytes.data(), count, header);
+    return kind;
 }
 
 bool LzwReadHeader(const std::string& path, LzwMemberHeader& header) {
@@ -114,10 +120,13 @@ bool LzwHeaderFromFile(const std::string& path, LzwMemberHeader& header) {
 }
 
 bool LzwExpandFile(const std::string& target, const std::string& member, const ProgressCallback& progress) {
-    LzwMemberHeader header;
-    if (!LzwReadHeader(member, header)) return false;
     auto in = win::openFile(member, win::OpenMode::Read);
     if (!in) return false;
+    LzwMemberHeader header;
+    if (ClassifyOpenMember(*in, header) != LzwHeaderKind::Valid) {
+        in->close();
+        return false;
+    }
     auto out = win::openFile(target, win::OpenMode::Create);
     if (!out) {
         in->close();

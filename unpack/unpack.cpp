@@ -98,8 +98,7 @@ std::string TemporaryName(const std::string& dest, const std::string& target) {
         char name[24];
         std::snprintf(name, sizeof name, "UNPK%04u.TMP", n);
         const std::string candidate = dest + name;
-        if (!win::text::equalNoCase(candidate, target) && !win::fileExists(candidate) &&
-            !win::directoryExists(candidate))
+        if (!win::text::equalNoCase(candidate, target) && win::getFileAttributes(candidate) == win::kInvalidAttributes)
             return candidate;
     }
 }

@@ -3,6 +3,7 @@
 #include "MachineFixture.h"
 #include "Text1252.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -56,10 +57,12 @@ std::string Unescaped(const std::string& text, std::size_t& at, char end) {
         }
         const char e = text[at++];
         if (e == 'x') {
-            uint32_t code = 0;
-            for (int digits = 0; digits < 4 && at < text.size() && std::isxdigit(static_cast<unsigned char>(text[at]));
-                 ++digits)
-                code = code * 16 + static_cast<uint32_t>(std::stoi(std::string(1, text[at++]), nullptr, 16));
+            std::size_t digits = 0;
+            while (digits < 4 && at + digits < text.size() &&
+                   std::isxdigit(static_cast<unsigned char>(text[at + digits])))
+                ++digits;
+            const auto code = digits ? static_cast<uint32_t>(std::stoul(text.substr(at, digits), nullptr, 16)) : 0u;
+            at += digits;
             out += static_cast<char>(win::text::byteOf(code).value_or('?'));
         } else {
             const std::string from = "nrt0", to = "\n\r\t";
@@ -127,7 +130,10 @@ testsupport::ProgramResult WinePrefix::run(const std::string& exe, const std::ve
     run.env["WINEDEBUG"] = "-all";
     // Wine's menu builder would write into the host user's desktop menus.
     run.env["WINEDLLOVERRIDES"] = "mscoree,mshtml,winemenubuilder.exe=d";
-    run.env["DISPLAY"] = "";
+    // Headless, unless the scripts are to drive the native windows
+    // (SETUP_UI) on the test's display.
+    const char* display = std::getenv("DISPLAY");
+    run.env["DISPLAY"] = std::getenv("SETUP_UI") && display ? display : "";
     run.cwd = cwd;
     run.timeoutSeconds = 100;
     const testsupport::ProgramResult result = testsupport::runProgram(run);

@@ -544,7 +544,7 @@ struct PersistentFileCase {
 class ExecPersistentFile : public Exec, public ::testing::WithParamInterface<PersistentFileCase> {};
 
 TEST_P(ExecPersistentFile, KeepsTheOldFileWhole) {
-    SKIP_ON_WINE("a full disk or an unreadable file");
+    SKIP_ON_WINE("a full disk or an unreadable file, and the 9x family's WinInit.Ini and AUTOEXEC.BAT");
     const PersistentFileCase& c = GetParam();
     const std::string old = "[Rename]\r\nC:\\ANDERE.DLL=C:\\ANDERE.7\r\n\r\nREM fremde Zeile\r\n";
     putFile(c.file, old);

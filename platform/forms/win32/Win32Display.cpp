@@ -105,12 +105,12 @@ public:
     }
 
     // The key goes down and up in the window with the keyboard focus, the
-    // modifiers held meanwhile.
+    // modifiers held while the window takes it.
     void key(TForm& form, uint16_t key, TShiftState shift) override {
-        FormWindow& window = m_display.windowFor(form);
-        if (!window.hwnd()) return Hands::key(form, key, shift);
+        const FormWindow* window = formWindow(form);
+        if (!window || !window->hwnd()) return Hands::key(form, key, shift);
         HWND target = GetFocus();
-        if (!target || GetAncestor(target, GA_ROOT) != window.hwnd()) target = window.hwnd();
+        if (!target || GetAncestor(target, GA_ROOT) != window->hwnd()) target = window->hwnd();
         BYTE keys[256];
         GetKeyboardState(keys);
         BYTE held[256];
@@ -122,10 +122,12 @@ public:
         const bool alt = shift.Contains(ssAlt);
         const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16 | (alt ? 1 << 29 : 0);
         PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, scan | 1);
-        m_display.takeInput();
         PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, key, scan | 1 | 3u << 30);
-        m_display.takeInput();
+        m_display.pump();
+        // Released before the program acts on the key, which may wait for
+        // the script's next steps.
         SetKeyboardState(keys);
+        m_display.takeInput();
     }
 
     void check(TCheckListBox& list, int index) override { pressItem(list, index, true); }
@@ -152,9 +154,15 @@ public:
     }
 
 private:
+    FormWindow* formWindow(const TForm& form) const {
+        const auto found = m_display.m_windows.find(&form);
+        return found == m_display.m_windows.end() ? nullptr : found->second.get();
+    }
+
+    // The window of the control's form, when the control has a native window there.
     FormWindow* windowOf(TControl& control) const {
         TForm* form = control.ParentForm();
-        FormWindow* window = form ? &m_display.windowFor(*form) : nullptr;
+        FormWindow* window = form ? formWindow(*form) : nullptr;
         return window && window->nativeOf(control) ? window : nullptr;
     }
 

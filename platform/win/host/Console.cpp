@@ -2,6 +2,7 @@
 // the locale's code set, single keys from a terminal in raw mode.
 #include "Console.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <iterator>
@@ -61,7 +62,11 @@ private:
     iconv_t m_cd;
 };
 
+// Text of ASCII characters alone is the same in every code set a locale can
+// have, so the locale and the converter are only loaded for other text.
 std::string toLocale(const std::string& text) {
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return text;
     static Converter converter;
     return converter.convert(text);
 }

@@ -77,7 +77,7 @@ bool mayRead(const Ini& ini, const Item& item) {
 bool markWritten(const Item& item) {
     if (!item.exists) return forgetAttributes(item.path.host);  // a record left by an earlier file of that name
     const std::optional<uint32_t> bits = recordedAttributes(item.path.host);
-    return !bits || (*bits & ATTR_ARCHIVE) || recordAttributes(item.path.host, *bits | ATTR_ARCHIVE);
+    return !bits || (*bits & ATTR_ARCHIVE) || recordAttributes(item.path.host, *bits | ATTR_ARCHIVE, false);
 }
 
 class HostFile final : public File {
@@ -221,7 +221,11 @@ bool renameHost(const Ini& ini, const Item& from, const Item& to) {
            (::unlink(from.path.host.c_str()) == 0 || fail(errnoCode(errno)));
 }
 
-bool sameFile(const Item& a, const Item& b) { return canonicalKey(a.path.host) == canonicalKey(b.path.host); }
+bool sameFile(const Item& a, const Item& b) {
+    // Two existing items of other inodes are other files, without a key.
+    if (a.exists && b.exists && (a.st.st_dev != b.st.st_dev || a.st.st_ino != b.st.st_ino)) return false;
+    return canonicalKey(a.path.host) == canonicalKey(b.path.host);
+}
 
 // The item under the caller's spelling of its name (for a rename that only
 // changes the case, where the host entry found has the old spelling).
@@ -308,7 +312,7 @@ bool copyFile(const std::string& from, const std::string& to, bool failIfExists)
     if (target->exists && (host::attributesOf(*target) & ATTR_HIDDEN)) return host::fail(ERR_ACCESS_DENIED);
     const uint32_t attributes = host::attributesOf(*source);
     return host::copyContent(ini, *source, *target) &&
-           host::recordAttributes(target->path.host, attributes) &&
+           host::recordAttributes(target->path.host, attributes, false) &&
            host::setHostTime(target->path.host, source->st.st_mtim);
 }
 
@@ -382,7 +386,7 @@ bool setFileAttributes(const std::string& path, uint32_t attributes) {
     if (!item) return false;
     if (!item->exists) return host::missing(*item);
     if (host::writeProtected(*item)) return host::fail(ERR_WRITE_PROTECT);
-    return host::recordAttributes(item->path.host, attributes);
+    return host::recordAttributes(item->path.host, attributes, item->isDir());
 }
 
 bool getLastWriteTime(const std::string& path, FileTime& utc) {

@@ -216,7 +216,7 @@ std::optional<uint32_t> recordedAttributes(const std::string& hostPath);
 uint32_t reportedAttributes(const std::string& hostPath, bool isDirectory, bool isRoot);
 // Each change of the records returns false (error set) when the record file
 // could not be rewritten.
-bool recordAttributes(const std::string& hostPath, uint32_t attributes);
+bool recordAttributes(const std::string& hostPath, uint32_t attributes, bool isDirectory);
 bool forgetAttributes(const std::string& hostPath);
 // Moves the records of the path and everything below it.
 bool moveAttributes(const std::string& fromHost, const std::string& toHost);

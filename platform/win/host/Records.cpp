@@ -67,17 +67,36 @@ std::string line(const std::string& path, std::optional<uint32_t> bits) {
     return (bits ? hex : kDropped) + ("\t" + path) + "\n";
 }
 
-// Takes the changes into the records and writes them through to the file;
-// false (error set) when the file could not take them, and then the records
-// are read again from the file, which stayed as it was.
-bool change(const std::vector<Change>& changes) {
+std::optional<uint32_t> recordOf(const Records& records, const std::string& path) {
+    const auto it = records.find(path);
+    return it == records.end() ? std::nullopt : std::optional<uint32_t>(it->second);
+}
+
+// Takes the changes into the records; what they leave different, each path
+// once with its last value.
+std::vector<Change> apply(Records& records, const std::vector<Change>& changes) {
+    std::vector<Change> before;  // each path touched, with its record before
+    for (const auto& [path, bits] : changes) {
+        if (std::none_of(before.begin(), before.end(), [&](const Change& c) { return c.first == path; }))
+            before.push_back({path, recordOf(records, path)});
+        if (bits) records[path] = *bits;
+        else records.erase(path);
+    }
+    std::vector<Change> changed;
+    for (const auto& [path, old] : before)
+        if (const std::optional<uint32_t> now = recordOf(records, path); now != old) changed.push_back({path, now});
+    return changed;
+}
+
+// Takes the changes into the records and writes what they change through to
+// the file (nothing when they change nothing); false (error set) when the file
+// could not take them, and then the records are read again from the file,
+// which stayed as it was.
+bool change(const std::vector<Change>& requested) {
     KeptFile<RecordFile>& k = kept();
     RecordFile& file = k.current(recordFile());
+    const std::vector<Change> changes = apply(file.records, requested);
     if (changes.empty()) return true;
-    for (const auto& [path, bits] : changes) {
-        if (bits) file.records[path] = *bits;
-        else file.records.erase(path);
-    }
     const bool rewrite = file.lines + changes.size() > 2 * file.records.size() + 64;
     std::string text = file.endsOpen && !rewrite ? "\n" : "";
     if (rewrite) {
@@ -116,6 +135,7 @@ std::optional<std::pair<std::string, std::string>> entryFor(const Ini& ini, std:
 
 std::optional<uint32_t> recordedAttributes(const std::string& hostPath) {
     const Records& all = records();
+    if (all.empty()) return std::nullopt;  // and no key to find
     const auto it = all.find(canonicalKey(hostPath));
     if (it == all.end()) return std::nullopt;
     return it->second;
@@ -127,19 +147,24 @@ uint32_t reportedAttributes(const std::string& hostPath, bool isDirectory, bool 
     return bits ? bits : ATTR_NORMAL;
 }
 
-bool recordAttributes(const std::string& hostPath, uint32_t attributes) {
-    return change({{canonicalKey(hostPath), attributes & kKeptBits}});
+bool recordAttributes(const std::string& hostPath, uint32_t attributes, bool isDirectory) {
+    const uint32_t bits = attributes & kKeptBits;
+    // A file without record is reported with the archive bit alone.
+    if (!isDirectory && bits == ATTR_ARCHIVE) return forgetAttributes(hostPath);
+    return change({{canonicalKey(hostPath), bits}});
 }
 
 bool forgetAttributes(const std::string& hostPath) {
+    const Records& all = records();
+    if (all.empty()) return true;  // nothing to forget, and no key to find
     std::vector<Change> dropped;
-    for (const std::string& path : recordsOf(records(), canonicalKey(hostPath)))
-        dropped.push_back({path, std::nullopt});
+    for (const std::string& path : recordsOf(all, canonicalKey(hostPath))) dropped.push_back({path, std::nullopt});
     return change(dropped);
 }
 
 bool moveAttributes(const std::string& fromHost, const std::string& toHost) {
     const Records& all = records();
+    if (all.empty()) return true;  // nothing to move, and no key to find
     const std::string from = canonicalKey(fromHost), to = canonicalKey(toHost);
     const std::vector<std::string> replaced = recordsOf(all, to);  // the target's own records
     std::vector<Change> changes;

@@ -144,6 +144,40 @@ TEST_F(WinKeptFiles, ARecordCutShortKeepsItsLastLineApartFromTheNext) {
     EXPECT_EQ(win::getFileAttributes("C:\\B.TXT"), uint32_t{win::ATTR_SYSTEM});
 }
 
+// A change that leaves every path's attributes as they were writes nothing:
+// a file's archive bit alone is what a file without record reports.  A
+// directory has no archive bit until it is given one.
+TEST_F(WinKeptFiles, ChangesThatLeaveTheAttributesAsTheyWereWriteNoRecord) {
+    for (const char* name : {"A.TXT", "B.TXT", "E.TXT"}) testsupport::writeHostFile(driveC() + "/" + name, "x");
+    fs::create_directories(driveC() + "/D");
+    ASSERT_TRUE(win::setFileAttributes("C:\\B.TXT", win::ATTR_HIDDEN));
+    const std::string record = testsupport::readHostFile(file("attributes.txt"));
+    const struct {
+        const char* change;
+        std::function<bool()> make;
+        const char* path;
+        uint32_t reported;
+    } cases[] = {
+        {"a file's archive bit alone", [] { return win::setFileAttributes("C:\\A.TXT", win::ATTR_ARCHIVE); },
+         "C:\\A.TXT", win::ATTR_ARCHIVE},
+        {"the bits the file has", [] { return win::setFileAttributes("C:\\B.TXT", win::ATTR_HIDDEN); }, "C:\\B.TXT",
+         win::ATTR_HIDDEN},
+        {"a file without record moved", [] { return win::moveFile("C:\\A.TXT", "C:\\C.TXT"); }, "C:\\C.TXT",
+         win::ATTR_ARCHIVE},
+        {"a file without record put over one without", [] { return win::replaceFile("C:\\C.TXT", "C:\\E.TXT"); },
+         "C:\\E.TXT", win::ATTR_ARCHIVE},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(c.make()) << c.change;
+        EXPECT_EQ(win::getFileAttributes(c.path), c.reported) << c.change;
+        EXPECT_EQ(testsupport::readHostFile(file("attributes.txt")), record) << c.change;
+    }
+    ASSERT_TRUE(win::setFileAttributes("C:\\D", win::ATTR_ARCHIVE));
+    win::machine::reload();
+    EXPECT_EQ(win::getFileAttributes("C:\\D"), uint32_t{win::ATTR_DIRECTORY | win::ATTR_ARCHIVE});
+    EXPECT_EQ(win::getFileAttributes("C:\\B.TXT"), uint32_t{win::ATTR_HIDDEN});
+}
+
 // A record belongs to the file, however a path reaches it: through a link
 // to its folder, or as a host path.
 TEST_F(WinKeptFiles, ARecordFollowsTheFileThroughALinkToItsFolder) {
