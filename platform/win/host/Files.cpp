@@ -221,7 +221,11 @@ bool renameHost(const Ini& ini, const Item& from, const Item& to) {
            (::unlink(from.path.host.c_str()) == 0 || fail(errnoCode(errno)));
 }
 
-bool sameFile(const Item& a, const Item& b) { return canonicalKey(a.path.host) == canonicalKey(b.path.host); }
+bool sameFile(const Item& a, const Item& b) {
+    // Two existing items of other inodes are other files, without a key.
+    if (a.exists && b.exists && (a.st.st_dev != b.st.st_dev || a.st.st_ino != b.st.st_ino)) return false;
+    return canonicalKey(a.path.host) == canonicalKey(b.path.host);
+}
 
 // The item under the caller's spelling of its name (for a rename that only
 // changes the case, where the host entry found has the old spelling).

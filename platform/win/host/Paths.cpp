@@ -63,22 +63,26 @@ bool validName(const std::string& name, bool onDrive) {
     return true;
 }
 
-// The host entry of dir that a Windows name means: the exact spelling when it
-// exists, else the first entry equal without case.
-std::optional<std::string> findEntry(const std::string& dir, const std::string& name) {
-    const std::string exact = toUtf8(name);
-    struct stat st {};
-    if (::lstat((dir + "/" + exact).c_str(), &st) == 0) return exact;
-    const Listing* listing = listingOf(dir.empty() ? "/" : dir);
-    if (!listing) return std::nullopt;
-    const auto it = listing->byName.find(text::upper(name));
-    if (it == listing->byName.end()) return std::nullopt;
+// The first entry of dir equal to a Windows name without case.
+std::optional<std::string> entryWithoutCase(const std::string& dir, const std::string& name) {
+    const EntryNames* entries = entriesOf(dir.empty() ? "/" : dir);
+    if (!entries) return std::nullopt;
+    const auto it = entries->find(text::upper(name));
+    if (it == entries->end()) return std::nullopt;
     return it->second;
 }
 
 bool existsAsSpelled(const std::string& host) {
     struct stat st {};
     return ::lstat(host.c_str(), &st) == 0;
+}
+
+// The host entry of dir that a Windows name means: the exact spelling when it
+// exists, else the first entry equal without case.
+std::optional<std::string> findEntry(const std::string& dir, const std::string& name) {
+    const std::string exact = toUtf8(name);
+    if (existsAsSpelled(dir + "/" + exact)) return exact;
+    return entryWithoutCase(dir, name);
 }
 
 std::string spelled(std::string host, const std::vector<std::string>& parts, std::size_t count) {
@@ -89,21 +93,18 @@ std::string spelled(std::string host, const std::vector<std::string>& parts, std
 std::string mapParts(std::string host, const std::vector<std::string>& parts) {
     // Most paths exist as they are spelled, or all of them but the last
     // component does: one look then instead of one per component.
-    std::size_t done = 0;
     if (!parts.empty()) {
         const std::string parent = spelled(host, parts, parts.size() - 1);
-        const std::string whole = parent + "/" + toUtf8(parts.back());
-        if (existsAsSpelled(whole)) return whole;
-        if (parts.size() > 1 && existsAsSpelled(parent)) {
-            host = parent;
-            done = parts.size() - 1;
-        }
+        const std::string last = toUtf8(parts.back());
+        if (existsAsSpelled(parent + "/" + last)) return parent + "/" + last;
+        if (existsAsSpelled(parent))
+            return parent + "/" + entryWithoutCase(parent, parts.back()).value_or(last);
     }
     bool exists = true;
-    for (std::size_t i = done; i < parts.size(); ++i) {
-        std::optional<std::string> entry = exists ? findEntry(host, parts[i]) : std::nullopt;
+    for (const std::string& part : parts) {
+        std::optional<std::string> entry = exists ? findEntry(host, part) : std::nullopt;
         exists = entry.has_value();
-        host += "/" + (entry ? *entry : toUtf8(parts[i]));
+        host += "/" + (entry ? *entry : toUtf8(part));
     }
     return host.empty() ? "/" : host;
 }

@@ -42,10 +42,11 @@ RecordFile loadRecords(const std::string& hostFile) {
         const std::size_t tab = line.find('\t');
         if (tab == std::string::npos) continue;
         std::string path = line.substr(tab + 1);
-        if (line.compare(0, tab, kDropped) == 0)
+        const std::string bits = line.substr(0, tab);
+        if (bits == kDropped)
             file.records.erase(path);
         else
-            file.records[std::move(path)] = static_cast<uint32_t>(std::strtoul(line.substr(0, tab).c_str(), nullptr, 16));
+            file.records[std::move(path)] = static_cast<uint32_t>(std::strtoul(bits.c_str(), nullptr, 16));
     }
     return file;
 }
