@@ -428,7 +428,8 @@ int main(int argc, char** argv) {
         } else if (args[i] == "--files") {
             options.counts.clear();
             std::istringstream list(value);
-            for (std::string item; std::getline(list, item, ',');) options.counts.push_back(std::max(1, std::stoi(item)));
+            for (std::string item; std::getline(list, item, ',');)
+                options.counts.push_back(std::max(1, std::stoi(item)));
         } else if (args[i] == "--runs") {
             options.runs = std::max(1, std::stoi(value));
         } else if (args[i] == "--work") {

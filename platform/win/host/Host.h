@@ -209,13 +209,8 @@ std::string quietHostPath(const Ini& ini, const std::string& path);
 std::string canonicalKey(const std::string& hostPath);
 // A directory's entries by their upper-cased Windows names (the first entry
 // of each name), as the directory holds them now; nullptr when it cannot be read.
-struct Listing {
-    dev_t device = 0;
-    ino_t inode = 0;
-    int watch = -1;
-    std::unordered_map<std::string, std::string> byName;
-};
-const Listing* listingOf(const std::string& dir);
+using EntryNames = std::unordered_map<std::string, std::string>;
+const EntryNames* entriesOf(const std::string& dir);
 
 // ----------------------------------------------------------- side records
 // R/H/S/A bits recorded for the path (nullopt when nothing is recorded).

@@ -17,6 +17,13 @@ namespace {
 constexpr uint32_t kNamesChanged = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 constexpr std::size_t kMostKept = 256;
 
+struct Listing {
+    dev_t device = 0;
+    ino_t inode = 0;
+    int watch = -1;
+    EntryNames byName;
+};
+
 class Listings {
 public:
     ~Listings() {
@@ -43,7 +50,8 @@ public:
         listing.device = st.st_dev;
         listing.inode = st.st_ino;
         // Watched before it is read, so that no change in between goes unseen.
-        listing.watch = notes_ < 0 ? -1 : ::inotify_add_watch(notes_, dir.c_str(), kNamesChanged | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+        const uint32_t watched = kNamesChanged | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+        listing.watch = notes_ < 0 ? -1 : ::inotify_add_watch(notes_, dir.c_str(), watched);
         if (!read(dir, listing)) return nullptr;
         if (listing.watch < 0 || dirOfWatch_.count(listing.watch)) {
             unkept_ = std::move(listing);  // read again next time
@@ -109,9 +117,10 @@ private:
 
 }  // namespace
 
-const Listing* listingOf(const std::string& dir) {
+const EntryNames* entriesOf(const std::string& dir) {
     static Listings listings;
-    return listings.of(dir);
+    const Listing* listing = listings.of(dir);
+    return listing ? &listing->byName : nullptr;
 }
 
 }  // namespace win::host

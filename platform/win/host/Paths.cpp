@@ -65,10 +65,10 @@ bool validName(const std::string& name, bool onDrive) {
 
 // The first entry of dir equal to a Windows name without case.
 std::optional<std::string> entryWithoutCase(const std::string& dir, const std::string& name) {
-    const Listing* listing = listingOf(dir.empty() ? "/" : dir);
-    if (!listing) return std::nullopt;
-    const auto it = listing->byName.find(text::upper(name));
-    if (it == listing->byName.end()) return std::nullopt;
+    const EntryNames* entries = entriesOf(dir.empty() ? "/" : dir);
+    if (!entries) return std::nullopt;
+    const auto it = entries->find(text::upper(name));
+    if (it == entries->end()) return std::nullopt;
     return it->second;
 }
 

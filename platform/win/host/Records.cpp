@@ -40,10 +40,11 @@ RecordFile loadRecords(const std::string& hostFile) {
         const std::size_t tab = line.find('\t');
         if (tab == std::string_view::npos) continue;
         std::string path(line.substr(tab + 1));
-        if (line.substr(0, tab) == kDropped)
+        const std::string bits(line.substr(0, tab));
+        if (bits == kDropped)
             file.records.erase(path);
         else
-            file.records[std::move(path)] = static_cast<uint32_t>(std::strtoul(std::string(line.substr(0, tab)).c_str(), nullptr, 16));
+            file.records[std::move(path)] = static_cast<uint32_t>(std::strtoul(bits.c_str(), nullptr, 16));
     }
     return file;
 }
