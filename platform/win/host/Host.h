@@ -26,6 +26,11 @@ namespace win::host {
 std::string toUtf8(std::string_view cp1252);
 std::string toCp1252(std::string_view utf8);
 
+// A host file's bytes ("" when it cannot be read), read without a stream,
+// whose first use in a process sets up the C++ locale.
+std::string readHostBytes(const std::string& hostFile);
+// The lines of a text without their line ends; no empty line after the last end.
+std::vector<std::string_view> linesOf(std::string_view text);
 // A text file of the machine folder as Windows-1252 ("" when missing): a file
 // written as UTF-8 (by a person) is converted, anything else taken as it is.
 std::string readMachineText(const std::string& hostFile);

@@ -38,11 +38,11 @@ std::string chooseFolder() {
 }
 
 uint64_t lastJournalNumber(const std::string& folder) {
-    std::ifstream in(folder + "/journal.log", std::ios::binary);
-    std::string line, last;
-    while (std::getline(in, line))
+    const std::string text = readHostBytes(folder + "/journal.log");
+    std::string_view last;
+    for (const std::string_view line : linesOf(text))
         if (!line.empty()) last = line;
-    return std::strtoull(last.c_str(), nullptr, 10);
+    return std::strtoull(std::string(last).c_str(), nullptr, 10);
 }
 
 // The directories an empty machine.ini promises (Windows, System, temporary

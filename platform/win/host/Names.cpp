@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,14 +42,33 @@ std::string toCp1252(std::string_view utf8) {
     return out;
 }
 
-std::string readMachineText(const std::string& hostFile) {
-    std::ifstream in(hostFile, std::ios::binary);
-    if (!in) return "";
-    std::ostringstream s;
-    s << in.rdbuf();
-    const std::string bytes = s.str();
-    return toCp1252(bytes);
+std::string readHostBytes(const std::string& hostFile) {
+    const int fd = ::open(hostFile.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "";
+    std::string bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
 }
+
+std::vector<std::string_view> linesOf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        lines.push_back(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+    return lines;
+}
+
+std::string readMachineText(const std::string& hostFile) { return toCp1252(readHostBytes(hostFile)); }
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <vector>
 
@@ -34,15 +33,14 @@ constexpr const char* kDropped = "--";
 
 RecordFile loadRecords(const std::string& hostFile) {
     RecordFile file;
-    std::ifstream in(hostFile, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
+    const std::string text = readHostBytes(hostFile);
+    file.endsOpen = !text.empty() && text.back() != '\n';
+    for (const std::string_view line : linesOf(text)) {
         ++file.lines;
-        file.endsOpen = in.eof();
         const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        std::string path = line.substr(tab + 1);
-        const std::string bits = line.substr(0, tab);
+        if (tab == std::string_view::npos) continue;
+        std::string path(line.substr(tab + 1));
+        const std::string bits(line.substr(0, tab));
         if (bits == kDropped)
             file.records.erase(path);
         else
