@@ -27,11 +27,20 @@ bool Shared(const fs::path& relative) {
     return path.starts_with("drive_c/windows/system32/") || path.starts_with("drive_c/windows/syswow64/");
 }
 
+// The file naming the folder of the prefix's server sockets (below TMPDIR or
+// /tmp); without it, Wine makes a fresh folder for the prefix.
+const char kServerFolderFile[] = "wineserver";
+
+// The template's server folder stays the template's: in it, the server of
+// a prefix is found by the prefix directory's inode, which the file system
+// hands on to a later test's copy once an earlier one is removed, so copies
+// sharing it could meet the server of another test's prefix.
 void CopyTemplate(const fs::path& from, const fs::path& to) {
     fs::create_directories(to);
     for (auto it = fs::recursive_directory_iterator(from); it != fs::recursive_directory_iterator(); ++it) {
         const fs::path relative = it->path().lexically_relative(from);
         const fs::path target = to / relative;
+        if (relative == kServerFolderFile) continue;
         if (it->is_symlink()) fs::copy_symlink(it->path(), target);
         else if (it->is_directory()) fs::create_directory(target);
         else if (Shared(relative)) fs::create_hard_link(it->path(), target);
@@ -110,6 +119,16 @@ void WinePrefix::addKey(win::RegRoot root, const std::string& key) const {
     testsupport::writeHostFile(hive(root), testsupport::readHostFile(hive(root)) + "\n[" + Escaped(key) + "]\n");
 }
 
+// The run's server folder goes with its server; a later run makes another.
+void WinePrefix::removeServerFolder() const {
+    const std::string file = m_dir + "/" + kServerFolderFile;
+    const std::string name = testsupport::readHostFile(file);
+    const std::string tmp = Environment("TMPDIR");
+    if (name.starts_with("wine-") && name.find('/') == std::string::npos)
+        fs::remove_all(fs::path(tmp.empty() ? "/tmp" : tmp) / name);
+    fs::remove(file);
+}
+
 void WinePrefix::server(const std::string& option) const {
     testsupport::ProgramRun run;
     run.program = fs::path(Environment("SETUP_RUNNER")).parent_path() / "wineserver";
@@ -139,6 +158,7 @@ testsupport::ProgramResult WinePrefix::run(const std::string& exe, const std::ve
     const testsupport::ProgramResult result = testsupport::runProgram(run);
     server("-k");
     server("-w");
+    removeServerFolder();
     return result;
 }
 

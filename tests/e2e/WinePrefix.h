@@ -37,8 +37,9 @@ public:
     void addKey(win::RegRoot root, const std::string& key) const;
 
     // The Windows program `exe` with its arguments, in `cwd`; the prefix's
-    // server, started by the run, is stopped at its end, which saves the
-    // registry and ends the programs Wine started beside it.
+    // server, started by the run with a socket folder of its own, is stopped
+    // at its end, which saves the registry and ends the programs Wine
+    // started beside it.
     testsupport::ProgramResult run(const std::string& exe, const std::vector<std::string>& args,
                                    const std::map<std::string, std::string>& env, const std::string& cwd) const;
 
@@ -56,6 +57,7 @@ private:
     std::optional<std::string> storedValue(win::RegRoot root, const std::string& key, const std::string& name) const;
     std::string hive(win::RegRoot root) const;
     void server(const std::string& option) const;
+    void removeServerFolder() const;
 
     std::string m_dir;
 };
