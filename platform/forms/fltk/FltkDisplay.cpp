@@ -69,9 +69,12 @@ FltkDisplay::FltkDisplay(std::unique_ptr<DisplayBackEnd> scriptedUser, std::stri
           const auto found = m_windows.find(static_cast<const TForm*>(form));
           return found != m_windows.end() && found->second->shown();
       }),
-      m_pictureFolder(std::move(pictureFolder)) {}
+      m_pictureFolder(std::move(pictureFolder)) {
+    if (!m_user) Fl::add_system_handler(&FltkDisplay::holdInput, this);
+}
 
 FltkDisplay::~FltkDisplay() {
+    if (!m_user) Fl::remove_system_handler(&FltkDisplay::holdInput);
     m_boxes.clear();
     m_windows.clear();
 }
@@ -167,8 +170,41 @@ void FltkDisplay::waitForInput(TForm* form, BoxRequest* box, std::optional<uint3
         return;
     }
     if (runPosted()) return;
+    giveBackInput();
     waitForUser(timerDue);
     runPosted();
+}
+
+namespace {
+
+bool IsUserInput(const XEvent& event) {
+    switch (event.type) {
+        case KeyPress:
+        case KeyRelease:
+        case ButtonPress:
+        case ButtonRelease:
+        case MotionNotify: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+// A toolkit menu (it grabs the input) takes its input as it comes: it runs
+// inside the toolkit's event handling, where no posted action runs.
+int FltkDisplay::holdInput(void* event, void* display) {
+    FltkDisplay& self = *static_cast<FltkDisplay*>(display);
+    const XEvent& xevent = *static_cast<const XEvent*>(event);
+    if (!IsUserInput(xevent) || Fl::grab() || (self.m_input.empty() && self.m_heldInput.empty())) return 0;
+    self.m_heldInput.push_back(xevent);
+    return 1;
+}
+
+// Back in front of the queue, the last first, so they come in their order.
+void FltkDisplay::giveBackInput() {
+    if (!m_input.empty()) return;
+    for (auto held = m_heldInput.rbegin(); held != m_heldInput.rend(); ++held) XPutBackEvent(fl_display, &*held);
+    m_heldInput.clear();
 }
 
 // The deadline is kept here, not as a toolkit timeout: the toolkit runs an
@@ -190,6 +226,7 @@ void FltkDisplay::waitForUser(std::optional<uint32_t> timerDue) {
 }
 
 void FltkDisplay::processMessages() {
+    giveBackInput();
     Fl::check();
     if (m_user) {
         m_input.clear();

@@ -26,6 +26,7 @@
 
 class Fl_Widget;
 class Fl_Window;
+union _XEvent;
 
 namespace forms::fltk {
 
@@ -70,12 +71,18 @@ private:
     // Runs the first posted action that can run; false when there was none.
     bool runPosted();
     void waitForUser(std::optional<uint32_t> timerDue);
+    // A person's input that comes while an action of earlier input is not
+    // run yet waits for it, as each message waits for the one before: held
+    // from the toolkit and given back once the posted actions ran.
+    static int holdInput(void* event, void* display);
+    void giveBackInput();
     void takePicture(Fl_Window& window, const std::string& name);
 
     std::unique_ptr<DisplayBackEnd> m_user;  // the scripted user, or nullptr for a person
     std::map<const TForm*, std::unique_ptr<FormWindow>> m_windows;
     std::vector<std::pair<BoxRequest*, std::unique_ptr<BoxWindow>>> m_boxes;
     PostedInput m_input;
+    std::vector<_XEvent> m_heldInput;
     std::string m_pictureFolder;
     std::vector<std::string> m_pictures;
 };

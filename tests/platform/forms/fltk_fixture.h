@@ -12,6 +12,7 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
+#include <FL/x.H>
 
 #include <cstdio>
 #include <cstdlib>
@@ -164,6 +165,29 @@ protected:
 
     static void clickOn(Fl_Widget& widget, int dx = 5, int dy = 5) {
         clickAt(*widget.window(), widget.x() + dx, widget.y() + dy);
+    }
+
+    // A click on the widget sent through the X server: it waits in the
+    // display's queue, behind what is there, until the toolkit reads it.
+    static void queueClickOn(Fl_Widget& widget) {
+        Fl_Window& window = *widget.window();
+        for (const int type : {ButtonPress, ButtonRelease}) {
+            XEvent event{};
+            XButtonEvent& button = event.xbutton;
+            button.type = type;
+            button.display = fl_display;
+            button.window = fl_xid(&window);
+            button.root = RootWindow(fl_display, fl_screen);
+            button.x = widget.x() + 5;
+            button.y = widget.y() + 5;
+            button.x_root = window.x() + button.x;
+            button.y_root = window.y() + button.y;
+            button.state = type == ButtonRelease ? Button1Mask : 0;
+            button.button = Button1;
+            button.same_screen = True;
+            XSendEvent(fl_display, button.window, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
+                       &event);
+        }
     }
 
     // A picture that shows something: more than a handful of colours.

@@ -177,6 +177,22 @@ TEST_F(FltkTest, ClicksReachOnlyWhatTheUserCanReach) {
     EXPECT_EQ(page->ActiveControl, page->cmdCancel);  // a click gives the button the focus
 }
 
+// A click that comes while the one before it is not taken yet acts on what
+// that one did: here on Next, enabled by the first.
+TEST_F(FltkTest, QueuedClickActsOnWhatTheClickBeforeItDid) {
+    useRealWindows();
+    auto* page = new FramePage(Application, "frmLicence", true);
+    page->cmdNext->Enabled = false;
+    auto* yes = page->place<TButton>(page, "cmdYes", 200, 300, 85, 25);
+    yes->OnClick = [&](TObject*) { page->cmdNext->Enabled = true; };
+    whenShown({[&] {
+        queueClickOn(widgetOf(*yes));
+        queueClickOn(widgetOf(*page->cmdNext));
+        XSync(fl_display, False);  // both are in the queue before the first is taken
+    }});
+    EXPECT_EQ(page->ShowModal(), 1);
+}
+
 // ----------------------------------------------------------- message box
 struct BoxCase {
     int style;
