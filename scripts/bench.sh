@@ -4,7 +4,7 @@
 # then a whole installation by setup at 500 and 2,000 files.
 #   scripts/bench.sh [lzw_bench options, e.g. --sizes 1,16,64 --runs 3]
 #   INSTALL_BENCH="--files 500,2000 --runs 3" scripts/bench.sh   (install_bench options;
-#   INSTALL_BENCH_WORK=DIR puts its files there)
+#   INSTALL_BENCH_WORK=DIR puts its files in DIR/install-bench)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -24,5 +24,10 @@ work=$PWD/$build/install-bench
 if [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ] && (($(df -k --output=avail /dev/shm | tail -1) > 2000000)); then
   work=/dev/shm/install-bench-$(id -u)
 fi
+# The benchmark empties its work folder first and removes it at the end, so
+# it gets a folder of its own inside the one named, never that one.
+if [ -n "${INSTALL_BENCH_WORK:-}" ]; then
+  work=$INSTALL_BENCH_WORK/install-bench
+fi
 # shellcheck disable=SC2086  # the options are words
-"$build/tests/bench/install_bench" --setup "$build/setup/setup" --work "${INSTALL_BENCH_WORK:-$work}" ${INSTALL_BENCH:-}
+"$build/tests/bench/install_bench" --setup "$build/setup/setup" --work "$work" ${INSTALL_BENCH:-}

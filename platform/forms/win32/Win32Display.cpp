@@ -23,10 +23,14 @@ struct BoxWatch {
     std::string png;  // the picture taken
 };
 
-BOOL CALLBACK findBox(HWND hwnd, LPARAM found) {
+bool isDialog(HWND hwnd) {
     char name[16] = {};
     GetClassNameA(hwnd, name, sizeof name);
-    if (std::string(name) != "#32770" || !IsWindowVisible(hwnd)) return TRUE;
+    return std::string(name) == "#32770";
+}
+
+BOOL CALLBACK findBox(HWND hwnd, LPARAM found) {
+    if (!isDialog(hwnd) || !IsWindowVisible(hwnd)) return TRUE;
     *reinterpret_cast<HWND*>(found) = hwnd;
     return FALSE;
 }
@@ -383,6 +387,10 @@ void Win32Display::aimWheel(MSG& message) const {
 }
 
 void Win32Display::handle(MSG& message) {
+    // A message box's messages, pumped here while its timers run, go where
+    // its own loop would send them: Tab and Return work there too.
+    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    if (root && isDialog(root) && IsDialogMessageA(root, &message)) return;
     if (message.message == WM_MOUSEWHEEL) aimWheel(message);
     if (keyForModel(message)) return;
     TranslateMessage(&message);

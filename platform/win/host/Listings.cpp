@@ -52,7 +52,11 @@ public:
         // Watched before it is read, so that no change in between goes unseen.
         const uint32_t watched = kNamesChanged | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
         listing.watch = notes_ < 0 ? -1 : ::inotify_add_watch(notes_, dir.c_str(), watched);
-        if (!read(dir, listing)) return nullptr;
+        if (!read(dir, listing)) {
+            // A watch that no kept listing shares would outlive the listing.
+            if (listing.watch >= 0 && !dirOfWatch_.count(listing.watch)) ::inotify_rm_watch(notes_, listing.watch);
+            return nullptr;
+        }
         if (listing.watch < 0 || dirOfWatch_.count(listing.watch)) {
             unkept_ = std::move(listing);  // read again next time
             return &unkept_;

@@ -142,13 +142,15 @@ struct Ini::Sections {
     std::map<std::string, Section> byName;  // by upper-cased name
 
     static std::shared_ptr<const Sections> parse(const std::string& text) {
+        // One parse for all keys: a section of many keys costs no parse per key.
+        const profile::Document document(text);
         auto sections = std::make_shared<Sections>();
-        for (const std::string& name : profile::sectionNames(text)) {
+        for (const std::string& name : document.sectionNames()) {
             const auto [at, added] = sections->byName.try_emplace(text::upper(name));
             if (!added) continue;
-            at->second.keys = profile::keyNames(text, name);
+            at->second.keys = document.keyNames(name);
             for (const std::string& key : at->second.keys)
-                at->second.values.try_emplace(text::upper(key), profile::readString(text, name, key));
+                at->second.values.try_emplace(text::upper(key), document.readString(name, key));
         }
         return sections;
     }
