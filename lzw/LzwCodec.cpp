@@ -1,5 +1,7 @@
 #include "LzwCodec.h"
 
+#include "Win.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -104,10 +106,10 @@ public:
     static constexpr std::size_t kSlack = kLzwStackSize + 32;
 
     // Not cleared: a page of the buffer is touched first when output reaches
-    // it, so a small member costs no faults for the rest.
-    explicit Window(LzwByteSink& sink)
-        : sink_(sink), buffer_(std::make_unique_for_overwrite<uint8_t[]>(kLead + kSize + kSlack)) {
-        for (std::size_t c = 0; c < kLead; ++c) buffer_[c] = uint8_t(c);
+    // it, so a small member costs no faults for the rest.  A large member's
+    // output fills many pages: its buffer is one of the layer's large ones.
+    Window(LzwByteSink& sink, uint32_t size) : sink_(sink), buffer_(kLead + kSize + kSlack, size >= kLargeMember) {
+        for (std::size_t c = 0; c < kLead; ++c) buffer_.get()[c] = uint8_t(c);
     }
 
     // Byte c's string stands at origin()[c], the output from origin()[kLead].
@@ -138,8 +140,29 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    // From the output size on which a large buffer's few faults cost less
+    // than the ordinary pages the output touches.
+    static constexpr uint32_t kLargeMember = 256 << 10;
+
+    class Buffer {
+    public:
+        // Throws bad_alloc when there is no room.
+        Buffer(std::size_t size, bool large)
+            : size_(size), large_(large ? static_cast<uint8_t*>(win::allocateLarge(size)) : nullptr),
+              small_(large_ ? nullptr : std::make_unique_for_overwrite<uint8_t[]>(size)) {}
+        ~Buffer() { win::freeLarge(large_, size_); }
+        Buffer(const Buffer&) = delete;
+        Buffer& operator=(const Buffer&) = delete;
+        uint8_t* get() const { return large_ ? large_ : small_.get(); }
+
+    private:
+        std::size_t size_;
+        uint8_t* large_;
+        std::unique_ptr<uint8_t[]> small_;
+    };
+
     LzwByteSink& sink_;
-    std::unique_ptr<uint8_t[]> buffer_;
+    Buffer buffer_;
     uint8_t* unwritten_ = buffer_.get() + kLead;
     uint32_t base_ = 0;
     bool failed_ = false;
@@ -380,7 +403,7 @@ LzwDecodeResult LzwDecode(LzwByteSource& source, LzwByteSink& sink, uint32_t siz
         auto tables = std::make_unique_for_overwrite<LzwDecoderTables>();
         auto chunk = std::make_unique_for_overwrite<uint8_t[]>(CodeReader::kChunkSize);
         CodeReader reader(source, chunk.get());
-        Window window(sink);
+        Window window(sink, size);
         Progress counter(progress, size);
         return decodeStream(reader, *tables, window, size, counter);
     } catch (const std::bad_alloc&) {

@@ -29,7 +29,6 @@ public:
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
-    const std::string& text() const { return text_; }
     // As the functions of the same names below.
     std::optional<std::string> readString(std::string_view section, std::string_view key) const;
     std::vector<std::string> keyNames(std::string_view section) const;

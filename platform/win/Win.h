@@ -217,6 +217,14 @@ std::string moduleFileName();
 std::vector<std::string> commandLine();
 void setCommandLine(int argc, char** argv);
 
+// ----------------------------------------------------------------- memory
+// A large buffer of `size` bytes (VirtualAlloc), not cleared; nullptr when
+// there is no room.  The host back end asks for huge pages, which cost a
+// fraction of what as many ordinary pages cost to make, and keeps the last
+// buffer given back for the next one of its size.
+void* allocateLarge(std::size_t size);
+void freeLarge(void* buffer, std::size_t size);
+
 // -------------------------------------------------- beep, sleep, clock
 void messageBeep();
 void sleep(uint32_t milliseconds);        // advances the machine's clock

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -134,3 +135,21 @@ TEST(WinMachineFolder, TheDefaultFolderIsMadeOnFirstUse) {
 }
 
 }  // namespace
+
+// Large buffers are whole and apart, also one given back and asked for again.
+TEST(WinLargeBuffers, EveryByteIsTheBuffersOwn) {
+    const std::size_t sizes[] = {1, (2 << 20) - 1, (2 << 20) + 1, 5 << 20};
+    for (const std::size_t size : sizes) {
+        for (int again = 0; again < 2; ++again) {
+            auto* const a = static_cast<unsigned char*>(win::allocateLarge(size));
+            auto* const b = static_cast<unsigned char*>(win::allocateLarge(size));
+            ASSERT_TRUE(a && b) << size;
+            std::fill_n(a, size, 0xA5);
+            std::fill_n(b, size, 0x5A);
+            EXPECT_EQ(std::count(a, a + size, 0xA5), std::ptrdiff_t(size)) << size;
+            EXPECT_EQ(std::count(b, b + size, 0x5A), std::ptrdiff_t(size)) << size;
+            win::freeLarge(a, size);
+            win::freeLarge(b, size);
+        }
+    }
+}
