@@ -65,7 +65,8 @@
 //   [Faults]                           per path (Windows or host path) fault injection,
 //                                      several kinds separated by commas:
 //   C:\DATA\A.BIN=unreadable           open for reading refused (ERR_ACCESS_DENIED)
-//   C:\DATA\B.BIN=refuse-write         open for writing refused (ERR_ACCESS_DENIED)
+//   C:\DATA\B.BIN=refuse-write         open for writing and replacing refused
+//                                      (ERR_ACCESS_DENIED)
 //   C:\DATA\C.BIN=disk-full            writes stop after the limit (ERR_DISK_FULL)
 //   C:\DATA\D.BIN=read-error           reads fail after the limit (ERR_READ_FAULT)
 //   [FaultLimits]

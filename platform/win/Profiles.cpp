@@ -61,7 +61,7 @@ std::vector<std::string> ProfileFile::sections() const { return current().sectio
 
 bool ProfileFile::writeString(const std::string& section, const std::string& key, const std::string& value) {
     std::string text = current().writeString(section, key, value);
-    if (!whole_ || !writeWholeFile(path_, text)) return false;
+    if (!whole_ || !replaceWholeFile(path_, text)) return false;
     const std::optional<FileStamp> stamp = stampOf(path_);
     keep(stamp.has_value(), stamp, std::move(text));
     return true;

@@ -20,4 +20,25 @@ bool writeWholeFile(const std::string& path, const std::string& content) {
     return file->close();
 }
 
+namespace {
+
+std::string freshNameBeside(const std::string& path) {
+    const std::size_t cut = path.find_last_of(".\\/:");
+    const std::string stem = cut != std::string::npos && path[cut] == '.' ? path.substr(0, cut) : path;
+    std::string name = stem + ".$$$";
+    for (unsigned n = 1; getFileAttributes(name) != kInvalidAttributes; ++n) name = stem + ".$" + std::to_string(n);
+    return name;
+}
+
+}  // namespace
+
+bool replaceWholeFile(const std::string& path, const std::string& content) {
+    const std::string fresh = freshNameBeside(path);
+    if (writeWholeFile(fresh, content) && replaceFile(fresh, path)) return true;
+    const uint32_t error = lastError();
+    deleteFile(fresh);
+    setLastError(error);
+    return false;
+}
+
 }  // namespace win

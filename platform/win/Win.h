@@ -169,6 +169,10 @@ std::unique_ptr<File> openFile(const std::string& path, OpenMode mode);
 // Whole-file helpers over openFile.
 bool readWholeFile(const std::string& path, std::string& content);
 bool writeWholeFile(const std::string& path, const std::string& content);
+// Writes a fresh file beside it ("NAME.$$$", or "NAME.$1", ... when that
+// exists) and puts it in the file's place with one replacing rename, so a
+// failed write leaves the old file as it was.
+bool replaceWholeFile(const std::string& path, const std::string& content);
 
 // ---------------------------------------------------------------- drives
 enum DriveType : uint32_t {

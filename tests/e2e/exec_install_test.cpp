@@ -535,7 +535,7 @@ struct PersistentFileCase {
     std::string family;  // machine keys
     std::string file;    // the persistent file
     std::string fault;   // "disk-full" on the fresh copy, "unreadable" on the file
-    std::string trigger; // what makes the run rewrite it: "boot", "ole" or "env"
+    std::string trigger; // what makes the run rewrite it: "boot", "ole", "env" or "ini"
     std::string answers;
     int exitCode;
     std::string logLine;
@@ -552,13 +552,15 @@ TEST_P(ExecPersistentFile, KeepsTheOldFileWhole) {
     const std::string fault = c.fault == "unreadable"
                                   ? "[Faults]\n" + c.file + "=unreadable\n"
                                   : "[Faults]\n" + fresh + "=disk-full\n[FaultLimits]\n" + fresh + "=10\n";
-    const bool locked = c.trigger != "env";
+    const bool locked = c.trigger == "boot" || c.trigger == "ole";
     if (locked) putInstalled("C:\\Prg\\A.DAT", "alt", kOld);
     setMachineIni(iniWith(c.family, fault + (locked ? "[InUse]\nC:\\Prg\\A.DAT=1\n" : "")));
     if (locked) {
         putInstall({{"", {{"A.DAT", "neu", c.trigger == "ole" ? "000001" : "000000"}}}});
-    } else {
+    } else if (c.trigger == "env") {
         putInstall({{"", {{"DEMO.ENV", "[Setup]\r\nIsEnvFile=1\r\n[Environment]\r\nFOO=bar\r\n"}}}});
+    } else {
+        putInstall({{"", {{"DEMO.IPA", "[Setup]\r\nIsIpaFile=1\r\n[Net]\r\nServer=alpha\r\n"}}}});
     }
     const SetupResult r = install(c.answers);
     EXPECT_EQ(r.exitCode, c.exitCode) << r.err << r.transcript;
@@ -586,7 +588,9 @@ INSTANTIATE_TEST_SUITE_P(
         PersistentFileCase{"AutoexecFullDisk", "Family=9x\n", "C:\\AUTOEXEC.BAT", "disk-full", "env", kParameters, 0,
                            "Fehlgeschlagene Umgebungsvariable: FOO"},
         PersistentFileCase{"AutoexecUnreadable", "Family=9x\n", "C:\\AUTOEXEC.BAT", "unreadable", "env", kParameters,
-                           0, "Fehlgeschlagene Umgebungsvariable: FOO"}),
+                           0, "Fehlgeschlagene Umgebungsvariable: FOO"},
+        PersistentFileCase{"IniFileFullDisk", "", "C:\\Prg\\DEMO.INI", "disk-full", "ini", kParameters, 0,
+                           "Fehlgeschlagener INI-Eintrag: C:\\Prg\\DEMO.INI [Net] Server"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // An unreadable list of deferred registrations is left alone with a box;

@@ -355,6 +355,7 @@ bool replaceFile(const std::string& from, const std::string& to) {
     if (!ends) return false;
     const Item& source = ends->first;
     const Item& target = ends->second;
+    if (host::faultsFor(ini, target.path.host).refuseWrite) return host::fail(ERR_ACCESS_DENIED);
     if (target.exists && !host::sameFile(source, target)) {
         if (target.isDir()) return host::fail(ERR_ACCESS_DENIED);
         if (!host::removable(ini, target)) return false;
