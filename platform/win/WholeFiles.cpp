@@ -22,18 +22,24 @@ bool writeWholeFile(const std::string& path, const std::string& content) {
 
 namespace {
 
-std::string freshNameBeside(const std::string& path) {
+// Where the name's extension begins (its end when it has none).
+std::size_t extensionAt(const std::string& path) {
     const std::size_t cut = path.find_last_of(".\\/:");
-    const std::string stem = cut != std::string::npos && path[cut] == '.' ? path.substr(0, cut) : path;
-    std::string name = stem + ".$$$";
-    for (unsigned n = 1; getFileAttributes(name) != kInvalidAttributes; ++n) name = stem + ".$" + std::to_string(n);
-    return name;
+    return cut != std::string::npos && path[cut] == '.' ? cut : path.size();
 }
 
 }  // namespace
 
+std::string unusedPath(const std::string& path) {
+    const std::size_t at = extensionAt(path);
+    std::string candidate = path;
+    for (unsigned n = 1; getFileAttributes(candidate) != kInvalidAttributes; ++n)
+        candidate = path.substr(0, at) + "~" + std::to_string(n) + path.substr(at);
+    return candidate;
+}
+
 bool replaceWholeFile(const std::string& path, const std::string& content) {
-    const std::string fresh = freshNameBeside(path);
+    const std::string fresh = unusedPath(path.substr(0, extensionAt(path)) + ".$$$");
     if (writeWholeFile(fresh, content) && replaceFile(fresh, path)) return true;
     const uint32_t error = lastError();
     deleteFile(fresh);

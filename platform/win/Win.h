@@ -169,9 +169,12 @@ std::unique_ptr<File> openFile(const std::string& path, OpenMode mode);
 // Whole-file helpers over openFile.
 bool readWholeFile(const std::string& path, std::string& content);
 bool writeWholeFile(const std::string& path, const std::string& content);
-// Writes a fresh file beside it ("NAME.$$$", or "NAME.$1", ... when that
-// exists) and puts it in the file's place with one replacing rename, so a
-// failed write leaves the old file as it was.
+// The path when no file or directory has it yet, else the first free one
+// with "~1", "~2", ... before its extension.
+std::string unusedPath(const std::string& path);
+// Writes a fresh file beside it (NAME.$$$, or the unused path that follows)
+// and puts it in the file's place with one replacing rename, so a failed
+// write leaves the old file as it was and no fresh file behind.
 bool replaceWholeFile(const std::string& path, const std::string& content);
 
 // ---------------------------------------------------------------- drives

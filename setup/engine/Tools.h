@@ -118,10 +118,6 @@ bool DeleteWorkFile(const std::string& path);
 
 class TStringList;
 
-// The path when no file or directory has it yet, else the first free one
-// with "~1", "~2", ... before its extension.
-std::string UnusedPath(const std::string& path);
-
 // The file's lines; an empty list for a missing file.  False (and an empty
 // list) when the file exists but cannot be read: it must not be rewritten.
 bool LoadListIfReadable(TStringList& lines, const std::string& file);

@@ -8,8 +8,6 @@
 
 namespace {
 
-bool PathTaken(const std::string& path) { return FileExists(path) || DirectoryExists(path); }
-
 // A temporary file of ours, whatever attributes its copy brought along.
 void DeleteTemporary(const std::string& path) {
     win::setFileAttributes(path, win::ATTR_NORMAL);
@@ -17,16 +15,6 @@ void DeleteTemporary(const std::string& path) {
 }
 
 }  // namespace
-
-std::string UnusedPath(const std::string& path) {
-    if (!PathTaken(path)) return path;
-    const std::string extension = ExtractFileExt(path);
-    const std::string stem = path.substr(0, path.size() - extension.size());
-    for (int n = 1;; ++n) {
-        const std::string candidate = stem + "~" + IntToStr(n) + extension;
-        if (!PathTaken(candidate)) return candidate;
-    }
-}
 
 bool LoadListIfReadable(TStringList& lines, const std::string& file) {
     lines.Clear();
@@ -41,20 +29,11 @@ bool LoadListIfReadable(TStringList& lines, const std::string& file) {
 }
 
 bool SaveListReplacing(const TStringList& lines, const std::string& file) {
-    const std::string temporary = UnusedPath(ChangeFileExt(file, ".$$$"));
-    try {
-        lines.SaveToFile(temporary);
-    } catch (const Exception&) {
-        DeleteTemporary(temporary);
-        return false;
-    }
-    if (win::replaceFile(temporary, file)) return true;
-    DeleteTemporary(temporary);
-    return false;
+    return win::replaceWholeFile(file, lines.Text());
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to) {
-    const std::string temporary = UnusedPath(ChangeFileExt(to, ".$$$"));
+    const std::string temporary = win::unusedPath(ChangeFileExt(to, ".$$$"));
     if (win::copyFile(from, temporary, true) && win::replaceFile(temporary, to)) return true;
     DeleteTemporary(temporary);
     return false;

@@ -54,7 +54,7 @@ void IncSharedDllCount(const std::string& path) {
 bool CreateShellLink(const std::string& target, const std::string& tmpLinkPath, const std::string& description,
                      TStringList* uninstallList) {
     if (!IsShortcutCaption(description)) return false;
-    const std::string temporary = UnusedPath(tmpLinkPath);
+    const std::string temporary = win::unusedPath(tmpLinkPath);
     const std::string finalName = ExtractFilePath(tmpLinkPath) + description + ".lnk";
     // Windows would cut a longer path and save somewhere else.
     if (temporary.size() >= win::kMaxPath || finalName.size() >= win::kMaxPath) return false;
